@@ -1,0 +1,124 @@
+// DatagramTransport over Winsock.
+#define WIN32_LEAN_AND_MEAN
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <chrono>
+#include <string>
+
+#include "datagram_transport.h"
+
+struct DatagramTransport::Socket {
+    SOCKET s = INVALID_SOCKET;
+    bool started = false;
+};
+
+namespace {
+
+std::string SocketMessage(const std::string& what) {
+    return what + " (Winsock error " + std::to_string(WSAGetLastError()) + ")";
+}
+
+}  // namespace
+
+DatagramTransport::DatagramTransport(DatagramEndpoint endpoint)
+    : endpoint_(std::move(endpoint)), socket_(std::make_unique<Socket>()) {}
+
+DatagramTransport::~DatagramTransport() {
+    Close();
+    if (socket_->started)
+        WSACleanup();
+}
+
+void DatagramTransport::SetEndpoint(const DatagramEndpoint& endpoint) {
+    Close();
+    endpoint_ = endpoint;
+}
+
+bool DatagramTransport::IsActive() const {
+    return socket_->s != INVALID_SOCKET;
+}
+
+void DatagramTransport::Close() {
+    if (socket_->s != INVALID_SOCKET) {
+        closesocket(socket_->s);
+        socket_->s = INVALID_SOCKET;
+    }
+}
+
+bool DatagramTransport::EnsureOpen() {
+    if (socket_->s != INVALID_SOCKET)
+        return true;
+    if (!socket_->started) {
+        WSADATA data;
+        if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+            lastError_ = "Winsock is not available";
+            return false;
+        }
+        socket_->started = true;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(endpoint_.port);
+    if (getaddrinfo(endpoint_.host.c_str(), service.c_str(), &hints, &found) != 0) {
+        lastError_ = SocketMessage("cannot resolve " + endpoint_.host);
+        return false;
+    }
+    for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+        SOCKET s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        if (s == INVALID_SOCKET)
+            continue;
+        if (::connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) {
+            socket_->s = s;
+            break;
+        }
+        closesocket(s);
+    }
+    freeaddrinfo(found);
+    if (socket_->s == INVALID_SOCKET) {
+        lastError_ = SocketMessage("cannot reach " + endpoint_.host + ":" + service);
+        return false;
+    }
+    return true;
+}
+
+bool DatagramTransport::Send(const uint8_t* data, int count) {
+    if (!EnsureOpen())
+        return false;
+    const int n = ::send(socket_->s, reinterpret_cast<const char*>(data), count, 0);
+    if (n != count) {
+        lastError_ = SocketMessage("send failed");
+        return false;
+    }
+    return true;
+}
+
+int DatagramTransport::Receive(uint8_t* buffer, int count, int timeoutMs) {
+    if (!EnsureOpen())
+        return -1;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        WSAPOLLFD p{};
+        p.fd = socket_->s;
+        p.events = POLLRDNORM;
+        const int ready = WSAPoll(&p, 1, left > 0 ? static_cast<INT>(left) : 0);
+        if (ready == SOCKET_ERROR) {
+            lastError_ = SocketMessage("waiting for a datagram failed");
+            return -1;
+        }
+        if (ready == 0)
+            return 0;
+        const int n = ::recv(socket_->s, reinterpret_cast<char*>(buffer), count, 0);
+        if (n >= 0)
+            return n;
+        if (WSAGetLastError() == WSAEMSGSIZE)
+            return count + 1;  // cut: longer than the buffer
+        lastError_ = SocketMessage("receive failed");
+        return -1;
+    }
+}
