@@ -40,6 +40,8 @@ class FrameLink {
     CommandFailure LastFailure() const { return lastFailure_; }
     // Why the last SendCommand failed, in plain words ("no reply after 3 tries").
     const std::string& LastFailureText() const { return lastFailureText_; }
+    // How the last reply wait ended ("no reply", "a reply with a bad data check").
+    const std::string& LastWaitText() const { return lastWaitText_; }
 
   private:
     int ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs);

@@ -1,0 +1,32 @@
+// The seam between the worker and a front end (the window, the command line,
+// a test). The worker calls these on its own thread; each front end hands
+// the calls over to its own thread as it needs to.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "datagram_transport.h"
+
+// What a job needs from the front end when it starts.
+struct JobEnvironment {
+    std::string portName = "COM1";
+    int32_t portRate = 9600;
+    std::string exeFolder;      // where "debug.log" is written; empty: the current folder
+    DatagramEndpoint endpoint;  // where "TCP/IP" sends its datagrams
+    std::string debugLogPath;   // when set, the debug log is written here instead
+};
+
+class CommObserver {
+  public:
+    virtual ~CommObserver() = default;
+
+    // Read once at the start of every job.
+    virtual JobEnvironment CurrentEnvironment() = 0;
+    // Bytes done of a block transfer, throttled by the worker.
+    virtual void JobProgress(int32_t done, int32_t total) = 0;
+    // Text for the front end's status line ("DOWNLOAD font.bin").
+    virtual void StatusText(const std::string& text) = 0;
+    // Called once at the end of every job, right after the done event is set.
+    virtual void JobFinished() = 0;
+};

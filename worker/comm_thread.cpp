@@ -1,0 +1,146 @@
+#include "comm_thread.h"
+
+#include <exception>
+#include <filesystem>
+
+TCommThread::TCommThread(CommObserver& observer, DebugLog::TimeSource clock)
+    : observer_(observer), log_(std::move(clock)), thread_([this] { Execute(); }) {}
+
+TCommThread::~TCommThread() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+bool TCommThread::StartJob(uint8_t jobCode) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (running_ || stop_)
+            return false;
+        running_ = true;
+        jobCode_ = jobCode;
+    }
+    wake_.notify_one();
+    return true;
+}
+
+bool TCommThread::Busy() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return running_;
+}
+
+void TCommThread::Execute() {
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return running_ || stop_; });
+            if (stop_ && !running_)
+                return;
+        }
+        const JobEnvironment environment = observer_.CurrentEnvironment();
+        RunJob(jobCode_, environment);
+        SaveLog(environment);
+        jobCode_ = kJobIdle;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            running_ = false;
+        }
+        jobDone_.Set();
+        observer_.JobFinished();
+    }
+}
+
+void TCommThread::RunJob(uint8_t jobCode, const JobEnvironment& environment) {
+    log_.Clear();
+    portName_ = environment.portName;
+    portRate_ = environment.portRate;
+    link_.SetDatagramEndpoint(environment.endpoint);
+    link_.ClearError();
+    try {
+        switch (jobCode) {
+            case kJobIdentify:
+                DoIdentify();
+                break;
+            case kJobSendSetting:
+                DoSendSetting();
+                break;
+            default:
+                break;  // no printer work
+        }
+    } catch (const std::exception& e) {
+        // A job that cannot go on never passes for a success, and never
+        // leaves the port open.
+        link_.Fail(kErrorBadRequest, std::string("the job stopped: ") + e.what());
+        CloseLinkAfterError();
+    } catch (...) {
+        link_.Fail(kErrorBadRequest, "the job stopped on an unknown error");
+        CloseLinkAfterError();
+    }
+}
+
+void TCommThread::CloseLinkAfterError() {
+    try {
+        link_.CloseLink();
+    } catch (...) {
+        // Closing the port comes first; its log line may be lost.
+        link_.Uart().Close();
+    }
+}
+
+namespace {
+
+std::filesystem::path DebugLogPath(const JobEnvironment& environment) {
+    if (!environment.debugLogPath.empty())
+        return environment.debugLogPath;
+    if (environment.exeFolder.empty())
+        return kDebugLogName;
+    return std::filesystem::path(environment.exeFolder) / kDebugLogName;
+}
+
+}  // namespace
+
+void TCommThread::SaveLog(const JobEnvironment& environment) {
+    const std::filesystem::path path = DebugLogPath(environment);
+    // A log that cannot be written does not change the job's result.
+    logSaveError_.clear();
+    log_.Save(path.string(), logSaveError_);
+}
+
+void TCommThread::ReportProgress(const std::string& text, int32_t done, int32_t total, bool panel) {
+    if (panel) {
+        observer_.StatusText(text);
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const bool due =
+        !lastProgress_ ||
+        std::chrono::duration_cast<std::chrono::milliseconds>(now - *lastProgress_).count() >
+            kProgressIntervalMs;
+    if (due || done >= total) {
+        lastProgress_ = now;
+        observer_.JobProgress(done, total);
+    }
+}
+
+void TCommThread::DoIdentify() {
+    link_.OpenLink(portName_, portRate_);
+    link_.CloseLink();
+}
+
+void TCommThread::DoSendSetting() {
+    if (payload_.Length > static_cast<uint32_t>(kMaxCommandData)) {
+        link_.Fail(kErrorBadRequest, "the setting has " + std::to_string(payload_.Length) +
+                                         " bytes; at most " + std::to_string(kMaxCommandData) +
+                                         " fit in one command");
+        return;
+    }
+    if (link_.OpenLink(portName_, portRate_)) {
+        link_.SendCommand(static_cast<uint16_t>(payload_.Command), payload_.Parameter,
+                          payload_.Data.data(), 1023, static_cast<int>(payload_.Length),
+                          kSettingTries, kSettingTimeoutMs, "the setting command");
+    }
+    link_.CloseLink();
+}

@@ -1,0 +1,89 @@
+// TCommThread: the one thread that does printer work, one job at a time.
+// A front end fills the request of a job while the worker is idle, calls
+// StartJob, and waits for JobDoneEvent; then ErrorCode() tells the result and
+// FailureReason() says why in plain words. After every job the debug log is
+// written to "debug.log" in the front end's folder.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "auto_reset_event.h"
+#include "comm_observer.h"
+#include "debug_log.h"
+#include "frame.h"
+#include "job_request.h"
+#include "printer_link.h"
+#include "setting_payload.h"
+
+inline constexpr int kProgressIntervalMs = 70;
+inline constexpr int kSettingTries = 3;
+inline constexpr int kSettingTimeoutMs = 1000;
+inline constexpr const char* kDebugLogName = "debug.log";
+
+class TCommThread {
+  public:
+    explicit TCommThread(CommObserver& observer, DebugLog::TimeSource clock = LocalLogTime);
+    // Ends the thread: an idle worker at once, a running one after its job.
+    ~TCommThread();
+    TCommThread(const TCommThread&) = delete;
+    TCommThread& operator=(const TCommThread&) = delete;
+
+    // Starts a job; false (and nothing changes) while another one runs.
+    bool StartJob(uint8_t jobCode);
+    bool Busy() const;
+
+    AutoResetEvent& JobDoneEvent() { return jobDone_; }
+    uint8_t JobCode() const { return jobCode_.load(); }
+
+    // The result of the last job; read after JobDoneEvent.
+    uint8_t ErrorCode() const { return link_.ErrorCode(); }
+    const std::string& FailureReason() const { return link_.FailureReason(); }
+    const std::string& Identity() const { return link_.Identity(); }
+    const DebugLog& Log() const { return log_; }
+    // Why "debug.log" could not be written after the last job; empty when it was.
+    const std::string& LogSaveError() const { return logSaveError_; }
+
+    // The request fields; write them only while the worker is idle.
+    SettingPayload& Payload() { return payload_; }
+    FileBuffer& Buffer() { return fileBuffer_; }
+    DownloadList& Downloads() { return downloads_; }
+
+    // From a job: with `panel`, `text` goes to the status line at once;
+    // otherwise done/total go out when more than 70 ms have passed since the
+    // last report, and always for the last block (done >= total).
+    void ReportProgress(const std::string& text, int32_t done, int32_t total, bool panel);
+
+  private:
+    void Execute();
+    void RunJob(uint8_t jobCode, const JobEnvironment& environment);
+    void CloseLinkAfterError();
+    void SaveLog(const JobEnvironment& environment);
+    void DoIdentify();
+    void DoSendSetting();
+
+    CommObserver& observer_;
+    DebugLog log_;
+    std::string logSaveError_;
+    PrinterLink link_{&log_};
+    std::string portName_;
+    int32_t portRate_ = 0;
+    SettingPayload payload_;
+    FileBuffer fileBuffer_;
+    DownloadList downloads_;
+    std::optional<std::chrono::steady_clock::time_point> lastProgress_;
+    AutoResetEvent jobDone_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool running_ = false;
+    bool stop_ = false;
+    std::atomic<uint8_t> jobCode_{kJobIdle};
+    std::thread thread_;  // last: starts after every other member is ready
+};
