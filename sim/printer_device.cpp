@@ -1,0 +1,186 @@
+#include "printer_device.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <span>
+
+#include "firmware_check.h"
+#include "frame.h"
+
+namespace {
+
+constexpr char kIdentifyQuery[] = "DEVICE??";
+constexpr size_t kIdentifyQueryLength = sizeof kIdentifyQuery - 1;
+
+DeviceAnswer Answer(std::vector<uint8_t> data = {}) {
+    DeviceAnswer a;
+    a.answered = true;
+    a.replyData = std::move(data);
+    return a;
+}
+
+DeviceAnswer Refuse(std::string why) {
+    DeviceAnswer a;
+    a.note = std::move(why);
+    return a;
+}
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace
+
+const char* SimModeName(SimMode mode) {
+    switch (mode) {
+        case SimMode::Download:
+            return "download";
+        case SimMode::Update:
+            return "update";
+        default:
+            return "normal";
+    }
+}
+
+bool IsPrinterRate(uint32_t rate) {
+    constexpr uint32_t kRates[] = {1200,  2400,   4800,   9600,   19200, 38400,
+                                   57600, 115200, 230400, 460800, 921600};
+    return std::find(std::begin(kRates), std::end(kRates), rate) != std::end(kRates);
+}
+
+PrinterDevice::PrinterDevice(std::string identity, uint32_t rate, uint16_t logoCommand)
+    : identity_(std::move(identity)), startRate_(rate), rate_(rate), logoCommand_(logoCommand) {}
+
+bool PrinterDevice::IsBlockCommand(uint16_t code) const {
+    return code == kSimFirmwareBlockCommand || code == kSimFontBlockCommand || code == logoCommand_;
+}
+
+DeviceAnswer PrinterDevice::Handle(const CommandFrameIn& command,
+                                   const std::optional<std::string>& identity) {
+    switch (command.code) {
+        case kSimIdentifyCommand:
+            return Identify(command, identity);
+        case kSimRateCommand:
+            return ChangeRate(command);
+        case kSimModeCommand:
+            return ChangeMode(command);
+        case kSimPrintParametersCommand:
+        case kSimBluetoothCommand:
+        case kSimInfraredCommand:
+        case kSimFactoryCommand:
+            return StoreSetting(command);
+        default:
+            break;
+    }
+    if (IsBlockCommand(command.code))
+        return WriteBlock(command);
+    // A command this printer does not know is acknowledged and has no effect.
+    return Answer();
+}
+
+DeviceAnswer PrinterDevice::Identify(const CommandFrameIn& command,
+                                     const std::optional<std::string>& identity) const {
+    if (command.data.size() != kIdentifyQueryLength ||
+        std::memcmp(command.data.data(), kIdentifyQuery, kIdentifyQueryLength) != 0) {
+        return Refuse("identify without the query text DEVICE??");
+    }
+    const std::string& text = identity ? *identity : identity_;
+    return Answer(std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+DeviceAnswer PrinterDevice::ChangeRate(const CommandFrameIn& command) const {
+    if (!IsPrinterRate(command.parameter))
+        return Refuse(std::to_string(command.parameter) + " bit/s is not a rate of this printer");
+    DeviceAnswer a = Answer();
+    a.newRate = command.parameter;
+    return a;
+}
+
+DeviceAnswer PrinterDevice::ChangeMode(const CommandFrameIn& command) {
+    switch (command.parameter) {
+        case kSimDownloadMode:
+            mode_ = SimMode::Download;
+            return Answer();
+        case kSimUpdateMode:
+            // A new update starts from an erased image.
+            mode_ = SimMode::Update;
+            memory_.erase(kSimFirmwareBlockCommand);
+            firmwareAccepted_ = false;
+            return Answer();
+        case kSimEndOfUpdate:
+            return EndUpdate();
+        default:
+            return Refuse("mode " + Hex(command.parameter) + " does not exist");
+    }
+}
+
+DeviceAnswer PrinterDevice::EndUpdate() {
+    if (mode_ != SimMode::Update)
+        return Refuse("end of update outside update mode");
+    // The image is as long as it says; the last block's filling is not part
+    // of it.
+    static const std::vector<uint8_t> kNothing;
+    const auto found = memory_.find(kSimFirmwareBlockCommand);
+    const std::vector<uint8_t>& image = found != memory_.end() ? found->second : kNothing;
+    size_t length = image.size();
+    if (image.size() >= kFirmwareLengthOffset + 4) {
+        length = std::min<size_t>(length, FrameU32(image.data() + kFirmwareLengthOffset));
+    }
+    const FirmwareCheckResult check = CheckFirmwareImage(std::span(image.data(), length));
+    firmwareAccepted_ = check.Sound();
+    if (!firmwareAccepted_)
+        return Refuse("firmware image rejected: " + check.reason);
+    // The new firmware starts afresh: normal mode, at the rate of power-up.
+    mode_ = SimMode::Normal;
+    DeviceAnswer a = Answer();
+    a.newRate = startRate_;
+    return a;
+}
+
+DeviceAnswer PrinterDevice::WriteBlock(const CommandFrameIn& command) {
+    const bool firmware = command.code == kSimFirmwareBlockCommand;
+    if (firmware && mode_ != SimMode::Update)
+        return Refuse("firmware block outside update mode");
+    if (!firmware && mode_ != SimMode::Download)
+        return Refuse("download block outside download mode");
+    if (command.data.empty())
+        return Refuse("block without data");
+    const uint64_t end = static_cast<uint64_t>(command.parameter) + command.data.size();
+    if (end > kSimMemorySize)
+        return Refuse("block at " + Hex(command.parameter) + " lies beyond the memory");
+    std::vector<uint8_t>& memory = memory_[command.code];
+    if (memory.size() < end)
+        memory.resize(static_cast<size_t>(end), 0xFF);  // erased memory reads 0xFF
+    std::copy(command.data.begin(), command.data.end(), memory.begin() + command.parameter);
+    return Answer();
+}
+
+DeviceAnswer PrinterDevice::StoreSetting(const CommandFrameIn& command) {
+    const std::span<const uint8_t> payload(command.data);
+    bool stored = false;
+    switch (command.code) {
+        case kSimPrintParametersCommand:
+            if (auto s = DecodePrintParameters(payload); (stored = s.has_value()))
+                settings_.print = *s;
+            break;
+        case kSimBluetoothCommand:
+            if (auto s = DecodeBluetooth(payload); (stored = s.has_value()))
+                settings_.bluetooth = *s;
+            break;
+        case kSimInfraredCommand:
+            if (auto s = DecodeInfrared(payload); (stored = s.has_value()))
+                settings_.infrared = *s;
+            break;
+        default:
+            if (auto s = DecodeFactoryIdentity(payload); (stored = s.has_value()))
+                settings_.factory = *s;
+            break;
+    }
+    if (!stored)
+        return Refuse("setting " + Hex(command.code) + " payload of " +
+                      std::to_string(command.data.size()) + " bytes does not have its layout");
+    return Answer();
+}

@@ -1,0 +1,14 @@
+#include "received_command.h"
+
+const char* CommandOutcomeName(CommandOutcome outcome) {
+    switch (outcome) {
+        case CommandOutcome::Refused:
+            return "refused";
+        case CommandOutcome::Silenced:
+            return "silenced";
+        case CommandOutcome::HungUp:
+            return "hung up";
+        default:
+            return "answered";
+    }
+}

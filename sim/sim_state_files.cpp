@@ -1,0 +1,211 @@
+#include "sim_state_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            // Printer texts are 8-bit bytes; each keeps its own value.
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string HexString(const std::vector<uint8_t>& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2 + 2);
+    out += '"';
+    for (uint8_t b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0x0F];
+    }
+    return out + '"';
+}
+
+template <typename T, typename Write>
+std::string OptionalObject(const std::optional<T>& value, Write write) {
+    return value ? "{" + write(*value) + "}" : std::string("null");
+}
+
+std::string Field(const char* name, const std::string& value, bool last = false) {
+    return std::string("\"") + name + "\": " + value + (last ? "" : ", ");
+}
+
+std::string SettingsJson(const SimSettings& s) {
+    using std::to_string;
+    std::string out = "{\n";
+    out += "    \"printParameters\": " +
+           OptionalObject(s.print,
+                          [](const SimPrintParameters& p) {
+                              return Field("rate", to_string(p.rate)) +
+                                     Field("codePage", to_string(p.codePage)) +
+                                     Field("density", to_string(p.density)) +
+                                     Field("font", to_string(p.font)) +
+                                     Field("lineEnd", to_string(p.lineEnd)) +
+                                     Field("idleSeconds", to_string(p.idleSeconds)) +
+                                     Field("offSeconds", to_string(p.offSeconds)) +
+                                     Field("maxFeedMm", to_string(p.maxFeedMm)) +
+                                     Field("pageLengthMm", to_string(p.pageLengthMm), true);
+                          }) +
+           ",\n";
+    out += "    \"bluetooth\": " +
+           OptionalObject(s.bluetooth,
+                          [](const SimBluetooth& b) {
+                              return Field("name", JsonString(b.name)) +
+                                     Field("pin", JsonString(b.pin), true);
+                          }) +
+           ",\n";
+    out += "    \"infrared\": " +
+           OptionalObject(s.infrared,
+                          [](const SimInfrared& i) {
+                              return Field("rate", to_string(i.rate)) +
+                                     Field("protocol", to_string(i.protocol), true);
+                          }) +
+           ",\n";
+    out += "    \"factory\": " +
+           OptionalObject(s.factory,
+                          [](const SimFactoryIdentity& f) {
+                              return Field("model", JsonString(f.model)) +
+                                     Field("serial", JsonString(f.serial), true);
+                          }) +
+           "\n  }";
+    return out;
+}
+
+}  // namespace
+
+SimStateFiles::~SimStateFiles() {
+    if (commands_ != nullptr)
+        std::fclose(commands_);
+}
+
+std::string SimStateFiles::MemoryFileName(uint16_t code) {
+    char name[32];
+    std::snprintf(name, sizeof name, "memory-0x%02X.bin", static_cast<unsigned>(code));
+    return name;
+}
+
+bool SimStateFiles::Open(const std::string& dir, std::chrono::steady_clock::time_point start,
+                         std::string& error) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        error = "cannot create " + dir + ": " + ec.message();
+        return false;
+    }
+    dir_ = dir;
+    start_ = start;
+    const std::string path = dir_ + "/commands.json";
+    commands_ = std::fopen(path.c_str(), "w+");
+    if (commands_ == nullptr) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fputs("[\n]\n", commands_);
+    std::fflush(commands_);
+    // Images of an earlier run would pass for this one's.
+    for (const auto& entry : std::filesystem::directory_iterator(dir_, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("memory-0x") && name.ends_with(".bin"))
+            std::filesystem::remove(entry.path(), ec);
+    }
+    return true;
+}
+
+void SimStateFiles::AppendCommand(const ReceivedCommand& command) {
+    if (commands_ == nullptr)
+        return;
+    const double ms = std::chrono::duration<double, std::milli>(command.time - start_).count();
+    char time[32];
+    std::snprintf(time, sizeof time, "%.3f", ms);
+    std::string entry = firstCommand_ ? "  {" : ",\n  {";
+    entry += Field("code", std::to_string(command.code));
+    entry += Field("parameter", std::to_string(command.parameter));
+    entry += Field("dataLength", std::to_string(command.data.size()));
+    entry += Field("data", HexString(command.data));
+    entry += Field("timeMs", time);
+    entry += Field("outcome", JsonString(CommandOutcomeName(command.outcome)));
+    entry += Field("note", JsonString(command.note), true);
+    entry += "}\n]\n";
+    // Over the closing "\n]\n" (or "]\n" while the array is empty).
+    std::fseek(commands_, firstCommand_ ? -2 : -3, SEEK_END);
+    std::fputs(entry.c_str(), commands_);
+    std::fflush(commands_);
+    firstCommand_ = false;
+}
+
+void SimStateFiles::WriteState(const SimStateSnapshot& state) {
+    if (dir_.empty())
+        return;
+    std::string json = "{\n";
+    json += "  " + Field("rate", std::to_string(state.rate)) + "\n";
+    json += "  " + Field("mode", JsonString(SimModeName(state.mode))) + "\n";
+    json += "  " + Field("firmwareAccepted", state.firmwareAccepted ? "true" : "false") + "\n";
+    json += "  " + Field("commandsHandled", std::to_string(state.commandsHandled)) + "\n";
+    json += "  " + Field("discardedBytes", std::to_string(state.discardedBytes)) + "\n";
+    json += "  \"memory\": {";
+    bool first = true;
+    for (const auto& [code, size] : state.memorySizes) {
+        json +=
+            (first ? "" : ", ") + JsonString(MemoryFileName(code)) + ": " + std::to_string(size);
+        first = false;
+    }
+    json += "},\n";
+    json += "  \"settings\": " + SettingsJson(state.settings) + "\n}\n";
+    const std::string path = dir_ + "/state.json";
+    const std::string aside = path + ".tmp";
+    std::FILE* f = std::fopen(aside.c_str(), "w");
+    if (f == nullptr)
+        return;
+    const bool written = std::fwrite(json.data(), 1, json.size(), f) == json.size();
+    if (std::fclose(f) == 0 && written)
+        std::rename(aside.c_str(), path.c_str());
+}
+
+void SimStateFiles::WriteMemory(uint16_t code, uint32_t address, const std::vector<uint8_t>& data) {
+    if (dir_.empty())
+        return;
+    const std::string path = dir_ + "/" + MemoryFileName(code);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    uint64_t& size = memoryFileSizes_[code];
+    if (address > size) {
+        const std::vector<uint8_t> erased(address - size, 0xFF);
+        if (::pwrite(fd, erased.data(), erased.size(), static_cast<off_t>(size)) < 0) {
+            ::close(fd);
+            return;
+        }
+    }
+    if (::pwrite(fd, data.data(), data.size(), static_cast<off_t>(address)) ==
+        static_cast<ssize_t>(data.size())) {
+        size = std::max<uint64_t>(size, uint64_t{address} + data.size());
+    }
+    ::close(fd);
+}
+
+void SimStateFiles::EraseMemory(uint16_t code) {
+    if (dir_.empty())
+        return;
+    std::error_code ec;
+    std::filesystem::remove(dir_ + "/" + MemoryFileName(code), ec);
+    memoryFileSizes_.erase(code);
+}
