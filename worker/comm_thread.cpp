@@ -3,6 +3,9 @@
 #include <exception>
 #include <filesystem>
 
+static_assert(kMaxSettingLength == static_cast<uint32_t>(kMaxCommandData),
+              "a setting must fit the data room of one command frame");
+
 TCommThread::TCommThread(CommObserver& observer, DebugLog::TimeSource clock)
     : observer_(observer), log_(std::move(clock)), thread_([this] { Execute(); }) {}
 
@@ -131,9 +134,9 @@ void TCommThread::DoIdentify() {
 }
 
 void TCommThread::DoSendSetting() {
-    if (payload_.Length > static_cast<uint32_t>(kMaxCommandData)) {
+    if (payload_.Length > kMaxSettingLength) {
         link_.Fail(kErrorBadRequest, "the setting has " + std::to_string(payload_.Length) +
-                                         " bytes; at most " + std::to_string(kMaxCommandData) +
+                                         " bytes; at most " + std::to_string(kMaxSettingLength) +
                                          " fit in one command");
         return;
     }

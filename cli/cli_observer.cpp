@@ -1,0 +1,62 @@
+#include "cli_observer.h"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "progress_text.h"
+
+CliObserver::CliObserver(const CliRequest& request, std::string exeFolder)
+    : json_(request.json),
+      quiet_(request.quiet),
+      terminal_(isatty(STDERR_FILENO) != 0),
+      started_(std::chrono::steady_clock::now()) {
+    environment_.portName = request.port;
+    environment_.portRate = request.rate;
+    environment_.exeFolder = std::move(exeFolder);
+    environment_.debugLogPath = request.logPath;
+    environment_.endpoint = request.endpoint;
+}
+
+void CliObserver::JobProgress(int32_t done, int32_t total) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (json_) {
+        const nlohmann::json event = {{"event", "progress"}, {"done", done}, {"total", total}};
+        std::cout << event.dump() << std::endl;
+        return;
+    }
+    if (quiet_)
+        return;
+    if (terminal_) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        std::cerr << "\r" << ProgressBarLine(done, total, seconds) << std::flush;
+        barShown_ = true;
+        return;
+    }
+    const int decile = ProgressDecile(done, total);
+    if (decile > lastDecile_) {
+        lastDecile_ = decile;
+        std::cerr << ProgressPlainLine(done, total) << "\n";
+    }
+}
+
+void CliObserver::StatusText(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (json_) {
+        std::cout << nlohmann::json{{"event", "status"}, {"text", text}}.dump() << std::endl;
+    } else if (!quiet_) {
+        if (barShown_)
+            std::cerr << "\n";
+        barShown_ = false;
+        std::cerr << text << "\n";
+    }
+}
+
+void CliObserver::JobFinished() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (barShown_)
+        std::cerr << "\n";
+    barShown_ = false;
+}

@@ -1,0 +1,218 @@
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <iostream>
+
+#include "cli_request.h"
+#include "int_conversion.h"
+#include "setting_packers.h"
+
+namespace {
+
+constexpr const char* kExitCodes =
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  the port could not be opened\n"
+    "  2  usage error or bad input (nothing was sent)\n"
+    "  3  a command got no valid reply after all its tries\n"
+    "  4  the printer took a new rate but the port could not follow\n"
+    "  5  the device is not a supported printer\n"
+    "  7  the printer did not accept download mode\n"
+    "  8  the printer did not accept update mode\n"
+    "  9  the job could not be carried out\n";
+
+// Index of `value` in `names`, for choices that CLI11 has already checked.
+template <size_t N>
+int IndexOf(const std::array<const char*, N>& names, const std::string& value) {
+    for (size_t i = 0; i < N; ++i) {
+        if (value == names[i])
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+constexpr std::array<const char*, 3> kDensities = {"low", "normal", "dark"};
+constexpr std::array<const char*, 5> kFonts = {"a", "b", "c", "d", "e"};
+constexpr std::array<const char*, 2> kLineEnds = {"lf", "cr"};
+constexpr std::array<const char*, 1> kIrProtocols = {"raw"};
+
+CLI::IsMember Choices(std::initializer_list<std::string> names) {
+    return CLI::IsMember(std::vector<std::string>(names), CLI::ignore_case);
+}
+
+struct ParaOptions {
+    std::string rate = "9600";
+    std::string codePage = "0";
+    std::string density = "normal";
+    std::string font = "a";
+    std::string line = "lf";
+    std::string idle = "50";
+    std::string off = "0";
+    std::string maxFeed = "200";
+    std::string pageLength = "200";
+};
+
+struct TextPair {
+    std::string first;
+    std::string second;
+};
+
+struct IrOptions {
+    std::string rate = "9600";
+    std::string protocol = "raw";
+};
+
+int UsageError(const std::string& message) {
+    std::cerr << "printer-cli: " << message << "\n";
+    return kExitUsage;
+}
+
+}  // namespace
+
+std::optional<DatagramEndpoint> ParseEndpoint(const std::string& text) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return std::nullopt;
+    const auto port = ParseInt32(text.substr(colon + 1));
+    if (!port || *port < 1 || *port > 65535)
+        return std::nullopt;
+    return DatagramEndpoint{text.substr(0, colon), static_cast<uint16_t>(*port)};
+}
+
+CliParse ParseCommandLine(int argc, char** argv) {
+    CLI::App app{"Service tool for receipt printers on a serial port or UDP.", "printer-cli"};
+    app.footer(std::string("Numbers may be decimal or hexadecimal after \"$\" or \"0x\".\n"
+                           "The port \"TCP/IP\" talks to --udp instead of a serial port.\n\n") +
+               kExitCodes);
+    app.require_subcommand(1);
+
+    std::string port = "COM1";
+    std::string baud = "9600";
+    std::string udp = "127.0.0.1:9100";
+    CliRequest request;
+    app.add_option("-p,--port", port, "serial port (COM1, /dev/ttyUSB0, ...) or TCP/IP")
+        ->capture_default_str();
+    app.add_option("-b,--baud", baud, "the rate the printer talks at now, in bit/s")
+        ->capture_default_str();
+    app.add_option("--udp", udp, "HOST:PORT of the printer for the port TCP/IP")
+        ->capture_default_str();
+    app.add_option("--log", request.logPath,
+                   "write the debug log here (default: debug.log beside the program)");
+    app.add_flag("--json", request.json,
+                 "print JSON Lines on stdout: progress and one result object");
+    app.add_flag("-q,--quiet", request.quiet, "print nothing but the result and errors");
+
+    app.add_subcommand("ports", "list the serial ports of this machine");
+    app.add_subcommand("identify", "identify the printer and print its identity");
+
+    ParaOptions para;
+    CLI::App* paraCommand = app.add_subcommand("para", "write the print parameters");
+    paraCommand->add_option("--rate", para.rate, "line rate in bit/s")->capture_default_str();
+    paraCommand->add_option("--codepage", para.codePage, "code page number")->capture_default_str();
+    paraCommand->add_option("--density", para.density, "print density")
+        ->check(Choices({"low", "normal", "dark"}))
+        ->capture_default_str();
+    paraCommand->add_option("--font", para.font, "default font")
+        ->check(Choices({"a", "b", "c", "d", "e"}))
+        ->capture_default_str();
+    paraCommand->add_option("--line", para.line, "line-end character")
+        ->check(Choices({"lf", "cr"}))
+        ->capture_default_str();
+    paraCommand->add_option("--idle", para.idle, "idle time in seconds")->capture_default_str();
+    paraCommand->add_option("--off", para.off, "power-off time in seconds")->capture_default_str();
+    paraCommand->add_option("--max-feed", para.maxFeed, "maximum paper feed in mm")
+        ->capture_default_str();
+    paraCommand->add_option("--page-len", para.pageLength, "page length in mm")
+        ->capture_default_str();
+
+    TextPair bluetooth;
+    CLI::App* bluetoothCommand =
+        app.add_subcommand("bluetooth", "write the Bluetooth name and PIN");
+    bluetoothCommand->add_option("--name", bluetooth.first, "device name")->required();
+    bluetoothCommand->add_option("--pin", bluetooth.second, "PIN")->required();
+
+    IrOptions ir;
+    CLI::App* irCommand = app.add_subcommand("ir", "write the infrared settings");
+    irCommand->add_option("--rate", ir.rate, "infrared line rate in bit/s")->capture_default_str();
+    irCommand->add_option("--protocol", ir.protocol, "infrared protocol")
+        ->check(Choices({"raw"}))
+        ->capture_default_str();
+
+    TextPair factory;
+    CLI::App* factoryCommand =
+        app.add_subcommand("factory", "write the model name and serial number");
+    factoryCommand->add_option("--model", factory.first, "model name")->required();
+    factoryCommand->add_option("--serial", factory.second, "serial number")->required();
+
+    CliParse result;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        result.exitCode = app.exit(e) == 0 ? 0 : kExitUsage;
+        return result;
+    }
+
+    request.port = port;
+    const auto rate = ParseInt32(baud);
+    if (!rate) {
+        result.exitCode = UsageError("--baud: " + InvalidIntegerMessage(baud));
+        return result;
+    }
+    request.rate = *rate;
+    const auto endpoint = ParseEndpoint(udp);
+    if (!endpoint) {
+        result.exitCode = UsageError("--udp: '" + udp + "' is not HOST:PORT");
+        return result;
+    }
+    request.endpoint = *endpoint;
+
+    PackResult packed;
+    const CLI::App* chosen = app.get_subcommands().front();
+    const std::string name = chosen->get_name();
+    if (name == "ports") {
+        request.command = CliCommand::Ports;
+    } else if (name == "identify") {
+        request.command = CliCommand::Identify;
+    } else if (name == "para") {
+        const auto codePage = ParseInt32(para.codePage);
+        if (!codePage) {
+            result.exitCode = UsageError("--codepage: " + InvalidIntegerMessage(para.codePage));
+            return result;
+        }
+        ParaSettings values;
+        values.rateText = para.rate;
+        values.codePageIndex = 0;
+        values.densityIndex = IndexOf(kDensities, CLI::detail::to_lower(para.density));
+        values.fontIndex = IndexOf(kFonts, CLI::detail::to_lower(para.font));
+        values.lineEndIndex = IndexOf(kLineEnds, CLI::detail::to_lower(para.line));
+        values.idleText = para.idle;
+        values.offText = para.off;
+        values.maxFeedText = para.maxFeed;
+        values.pageText = para.pageLength;
+        const int32_t numbers[] = {*codePage};
+        packed = PackPrintParameters(values, numbers);
+        request.settingName = "print parameters";
+    } else if (name == "bluetooth") {
+        packed = PackBluetooth({bluetooth.first, bluetooth.second});
+        request.settingName = "Bluetooth name and PIN";
+    } else if (name == "ir") {
+        IrSettings values;
+        values.rateText = ir.rate;
+        values.protocolIndex = IndexOf(kIrProtocols, CLI::detail::to_lower(ir.protocol));
+        packed = PackInfrared(values);
+        request.settingName = "infrared settings";
+    } else if (name == "factory") {
+        packed = PackFactory({factory.first, factory.second});
+        request.settingName = "model name and serial number";
+    }
+    if (!request.settingName.empty()) {
+        if (!packed.payload) {
+            result.exitCode = UsageError(name + ": " + packed.error);
+            return result;
+        }
+        request.command = CliCommand::Setting;
+        request.payload = *packed.payload;
+    }
+    result.request = request;
+    return result;
+}

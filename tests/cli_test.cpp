@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "child_process.h"
+#include "cli_request.h"
+#include "progress_text.h"
+#include "virtual_printer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+CliParse Parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "printer-cli");
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+Bytes Sent(const SettingPayload& p) {
+    return Bytes(p.Data.begin(), p.Data.begin() + p.Length);
+}
+
+TEST(CliParsing, ParaDefaultsAreTheWindowsDefaults) {
+    const CliParse parsed = Parse({"para"});
+    ASSERT_TRUE(parsed.request);
+    EXPECT_EQ(parsed.request->command, CliCommand::Setting);
+    EXPECT_EQ(parsed.request->port, "COM1");
+    EXPECT_EQ(parsed.request->rate, 9600);
+    EXPECT_EQ(parsed.request->payload.Command, 0x60u);
+    EXPECT_EQ(Sent(parsed.request->payload),
+              (Bytes{0x00, 0x00, 0x25, 0x80, 0, 1, 0, 0, 50, 0, 0, 0, 200, 0, 200, 0}));
+}
+
+TEST(CliParsing, ParaOptionsReachTheirBytes) {
+    const CliParse parsed =
+        Parse({"-p",     "TCP/IP",     "--udp", "localhost:9200", "para", "--rate",
+               "$1C200", "--codepage", "300",   "--density",      "DARK", "--font",
+               "e",      "--line",     "cr",    "--idle",         "0x10", "--off",
+               "5",      "--max-feed", "1",     "--page-len",     "65535"});
+    ASSERT_TRUE(parsed.request);
+    EXPECT_EQ(parsed.request->endpoint.host, "localhost");
+    EXPECT_EQ(parsed.request->endpoint.port, 9200);
+    EXPECT_EQ(Sent(parsed.request->payload),
+              (Bytes{0x00, 0x01, 0xC2, 0x00, 0x2C, 2, 4, 1, 16, 0, 5, 0, 1, 0, 0xFF, 0xFF}));
+}
+
+TEST(CliParsing, BadInputIsAUsageErrorAndNamesTheText) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Parse({"para", "--idle", "5 "}).exitCode, 0);  // fields are trimmed, rates are not
+    testing::internal::GetCapturedStderr();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Parse({"para", "--rate", "9600 "}).exitCode, kExitUsage);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("'9600 ' is not a valid integer value"),
+              std::string::npos);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"-b", "fast", "identify"},
+             {"--udp", "nohostport", "identify"},
+             {"--udp", "h:70000", "identify"},
+             {"para", "--font", "z"},
+             {"identify", "--bogus"},
+             {},
+             {"para", "--codepage", "x"},
+             {"factory", "--model", "M"},
+             {"bluetooth", "--name", std::string(700, 'n'), "--pin", std::string(400, 'p')}}) {
+        testing::internal::CaptureStderr();
+        const CliParse parsed = Parse(args);
+        testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(parsed.request);
+        EXPECT_EQ(parsed.exitCode, kExitUsage) << (args.empty() ? "" : args.back());
+    }
+}
+
+TEST(CliParsing, HelpListsTheExitCodes) {
+    testing::internal::CaptureStdout();
+    const CliParse parsed = Parse({"--help"});
+    const std::string help = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(parsed.request);
+    EXPECT_EQ(parsed.exitCode, 0);
+    for (const char* line :
+         {"Exit status:", "  2  usage error", "  3  a command got no valid reply",
+          "  5  the device is not a supported printer", "  9  "}) {
+        EXPECT_NE(help.find(line), std::string::npos) << line;
+    }
+}
+
+TEST(CliProgress, BarAndPlainLines) {
+    EXPECT_EQ(ProgressPlainLine(1152, 2560), "45% (1152 of 2560 bytes)");
+    EXPECT_EQ(ProgressDecile(255, 2560), 0);
+    EXPECT_EQ(ProgressDecile(256, 2560), 1);
+    EXPECT_EQ(ProgressDecile(2560, 2560), 10);
+    EXPECT_EQ(ProgressDecile(0, 0), 0);
+    const std::string bar = ProgressBarLine(1280, 2560, 2.0, 10);
+    EXPECT_EQ(bar.substr(0, 17), "[#####.....]  50%");
+    EXPECT_NE(bar.find("1280/2560 bytes"), std::string::npos);
+    EXPECT_NE(bar.find("640 B/s"), std::string::npos);
+    EXPECT_NE(bar.find("0:02 left"), std::string::npos);
+    EXPECT_EQ(ProgressBarLine(2560, 2560, 1.0, 10).find("left"), std::string::npos);
+}
+
+// printer-cli as a technician runs it, against a virtual printer.
+struct CliAgainstPrinter : ::testing::Test {
+    VirtualPrinter printer;
+    fs::path logPath;
+
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(printer.StartPty(error)) << error;
+        logPath = fs::temp_directory_path() /
+                  ("cli-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log");
+    }
+    void TearDown() override { fs::remove(logPath); }
+
+    ChildResult Cli(std::vector<std::string> args) {
+        args.insert(args.begin(),
+                    {PRINTER_CLI_PATH, "-p", printer.SlavePath(), "--log", logPath.string()});
+        return RunChild(args);
+    }
+};
+
+TEST_F(CliAgainstPrinter, IdentifyPrintsTheIdentity) {
+    const ChildResult r = Cli({"identify"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "ZDV 7714\n");
+    EXPECT_TRUE(fs::exists(logPath));
+}
+
+TEST_F(CliAgainstPrinter, EachSettingCommandReachesThePrinter) {
+    ChildResult r = Cli({"para", "--rate", "19200", "--font", "b", "--idle", "30"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Cli({"bluetooth", "--name", "Till 3", "--pin", "0000"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Cli({"ir", "--rate", "115200"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Cli({"factory", "--model", " M1 ", "--serial", "007"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("OK: model name and serial number written"), std::string::npos);
+
+    const SimSettings s = printer.Settings();
+    ASSERT_TRUE(s.print && s.bluetooth && s.infrared && s.factory);
+    EXPECT_EQ(s.print->rate, 19200u);
+    EXPECT_EQ(s.print->font, 1);
+    EXPECT_EQ(s.print->idleSeconds, 30);
+    EXPECT_EQ(s.bluetooth->name, "Till 3");
+    EXPECT_EQ(s.bluetooth->pin, "0000");
+    EXPECT_EQ(s.infrared->rate, 115200u);
+    EXPECT_EQ(s.factory->model, "M1");
+    EXPECT_EQ(s.factory->serial, "007");
+}
+
+TEST_F(CliAgainstPrinter, JsonOutputParsesBack) {
+    const ChildResult r = Cli({"--json", "bluetooth", "--name", "A", "--pin", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string line;
+    nlohmann::json result;
+    while (std::getline(lines, line)) {
+        const auto event = nlohmann::json::parse(line);  // every line is one JSON document
+        if (event.at("event") == "result")
+            result = event;
+    }
+    ASSERT_FALSE(result.is_null());
+    EXPECT_EQ(result.at("ok"), true);
+    EXPECT_EQ(result.at("code"), 0);
+    EXPECT_EQ(result.at("port"), printer.SlavePath());
+    EXPECT_EQ(result.at("rate"), 9600);
+    EXPECT_EQ(result.at("identity"), "ZDV 7714");
+    EXPECT_GE(result.at("elapsed").get<double>(), 0.0);
+}
+
+TEST_F(CliAgainstPrinter, EachFailureClassHasItsExitStatusAndAPlainReason) {
+    ChildResult r = RunChild(
+        {PRINTER_CLI_PATH, "-p", "/nonexistent/tty", "--log", logPath.string(), "identify"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("could not be opened"), std::string::npos) << r.err;
+
+    SimFaults silent;
+    silent.silentCommand = 0x20;
+    printer.SetFaults(silent);
+    r = Cli({"identify"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("no reply to the identify query"), std::string::npos) << r.err;
+
+    SimFaults foreign;
+    foreign.identity = "OTHER 01";
+    printer.SetFaults(foreign);
+    r = Cli({"--json", "identify"});
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_EQ(nlohmann::json::parse(r.out).at("message").get<std::string>().find(
+                  "answered 'OTHER 01'") != std::string::npos,
+              true);
+
+    const size_t before = printer.CommandCount();
+    r = Cli({"para", "--rate", "9600 "});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("'9600 ' is not a valid integer value"), std::string::npos) << r.err;
+    EXPECT_EQ(printer.CommandCount(), before);  // nothing was sent
+}
+
+}  // namespace
