@@ -1,0 +1,31 @@
+#include "ini_storage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+std::optional<std::string> ReadIniText(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        return std::string();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8(bytes);  // only to learn whether it is UTF-8
+    return utf8.hasError() ? QString::fromLatin1(bytes).toStdString() : bytes.toStdString();
+}
+
+bool StoreIniText(const QString& path, const std::string& text, QString& error) {
+    QSaveFile file(path);
+    // Never fall back to writing the file in place.
+    file.setDirectWriteFallback(false);
+    const bool stored = file.open(QIODevice::WriteOnly) &&
+                        file.write(text.data(), static_cast<qint64>(text.size())) ==
+                            static_cast<qint64>(text.size()) &&
+                        file.commit();
+    if (!stored)
+        error = QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));
+    return stored;
+}

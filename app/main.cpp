@@ -1,0 +1,26 @@
+// printer-tool: the window, on the port given by --port or "COM1".
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include "main_window.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("printer-tool"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Service tool for small receipt printers."));
+    parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Preselect the port <name> (COM3, TCP/IP, a "
+                                                 "device path)."),
+                                  QStringLiteral("name"));
+    parser.addOption(port);
+    parser.process(app);
+
+    WindowOptions options;
+    options.port = parser.value(port);
+    TfrmMain frmMain(options);
+    frmMain.show();
+    return app.exec();
+}

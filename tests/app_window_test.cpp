@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "result_sound.h"
+#include "window_harness.h"
+
+namespace {
+
+QStringList Entries(const QComboBox* combo) {
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
+const QStringList kRates = {"  9600", " 19200", " 38400", " 57600", "115200"};
+
+TEST(AppWindowLayout, BuildsEveryControlWithItsNameAndBuiltInValue) {
+    WindowHarness h;
+    TfrmMain& window = h.Open();
+
+    EXPECT_EQ(window.windowTitle(), "PRINTER TOOL");
+    EXPECT_EQ(window.size(), QSize(536, 322));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(QFontInfo(window.font()).fixedPitch());
+
+    auto* port = h.Find<QComboBox>("ComboPort");
+    ASSERT_NE(port, nullptr);
+    EXPECT_TRUE(port->isEditable());
+    EXPECT_EQ(port->currentText(), "COM1");
+    ASSERT_GE(port->count(), 10);
+    EXPECT_EQ(Entries(port).mid(0, 10), QStringList({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6",
+                                                     "COM7", "COM8", "COM9", "TCP/IP"}));
+    auto* baud = h.Find<QComboBox>("ComboBaud");
+    ASSERT_NE(baud, nullptr);
+    EXPECT_EQ(Entries(baud), kRates);
+    EXPECT_EQ(baud->currentIndex(), 0);
+
+    auto* tabs = h.Find<QTabWidget>("PageControl1");
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 6);
+    const QStringList titles = {"PARA", "UPDATE", "NVRAM", "BLUE TOOTH", "IrCOMM", "Factory"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(tabs->tabText(i), titles[i]);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(tabs->isTabVisible(i)) << i;
+    EXPECT_FALSE(tabs->isTabVisible(5));  // no [FACTORY] section
+
+    for (const char* name : {"ComboSetBaudRate", "comboIrBaudRate"}) {
+        auto* combo = h.Find<QComboBox>(name);
+        ASSERT_NE(combo, nullptr) << name;
+        EXPECT_TRUE(combo->isEditable()) << name;
+        EXPECT_EQ(Entries(combo), kRates) << name;
+        EXPECT_EQ(combo->currentText(), "  9600") << name;
+    }
+    EXPECT_EQ(h.Find<QComboBox>("ComboCodePage")->count(), 0);
+    EXPECT_EQ(Entries(h.Find<QComboBox>("ComboDensity")), QStringList({"LOW", "NORMAL", "DARK"}));
+    EXPECT_EQ(h.Find<QComboBox>("ComboDensity")->currentText(), "NORMAL");
+    EXPECT_EQ(Entries(h.Find<QComboBox>("ComboFont")),
+              QStringList({"A 12x24", "B  9x24", "C  9x17", "D  8x16", "E 16x18"}));
+    EXPECT_EQ(h.Find<QComboBox>("ComboFont")->currentIndex(), 0);
+    EXPECT_EQ(Entries(h.Find<QComboBox>("comboLineFeed")), QStringList({"LF(0x0A)", "CR(0x0D)"}));
+    EXPECT_EQ(Entries(h.Find<QComboBox>("ComboIrProtocol")), QStringList({"RAW"}));
+    EXPECT_EQ(h.Find<QComboBox>("ComboIrProtocol")->currentText(), "RAW");
+
+    const std::pair<const char*, const char*> numbers[] = {
+        {"edIdle", "50"}, {"edOff", "0"}, {"edMaxFeed", "200"}, {"edPage", "200"}};
+    for (const auto& [name, text] : numbers) {
+        auto* field = h.Find<QLineEdit>(name);
+        ASSERT_NE(field, nullptr) << name;
+        EXPECT_EQ(field->text(), text) << name;
+        EXPECT_EQ(field->maxLength(), 4) << name;
+        // Digits only: the field refuses anything else.
+        QString typed = "12a";
+        int at = 0;
+        EXPECT_EQ(field->validator()->validate(typed, at), QValidator::Invalid) << name;
+    }
+    EXPECT_EQ(h.Find<QLineEdit>("edName")->text(), "QVX");
+    EXPECT_EQ(h.Find<QLineEdit>("edPassword")->text(), "7264");
+    EXPECT_EQ(h.Find<QLineEdit>("edModalName")->text(), "");
+    EXPECT_EQ(h.Find<QLineEdit>("edSerialNo")->text(), "");
+
+    const std::pair<const char*, const char*> buttons[] = {
+        {"btSet", "SET"},           {"btUpdate", "PROGRAM"},
+        {"btFont", "FONT"},         {"btAddLogo", "ADD"},
+        {"btDeleteLogo", "DELETE"}, {"btLOGO", "DOWNLOAD"},
+        {"btSetBlueTooth", "SET"},  {"btIrComm", "SET"},
+        {"btFactory", "SET"},       {"btInc", "+"}};
+    for (const auto& [name, text] : buttons) {
+        auto* button = h.Find<QPushButton>(name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(button->text(), text) << name;
+    }
+    ASSERT_NE(h.Find<QListWidget>("ListLogo"), nullptr);
+    auto* popup = h.Find<QMenu>("PopupMenu1");
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(popup->actions().size(), 3);
+    EXPECT_EQ(popup->actions()[0], h.Find<QAction>("actAddLogo"));
+    EXPECT_TRUE(popup->actions()[1]->isSeparator());
+    EXPECT_EQ(popup->actions()[2], h.Find<QAction>("actDelete"));
+
+    ASSERT_NE(h.Find<QStatusBar>("StatusBar1"), nullptr);
+    EXPECT_EQ(h.Find<QLabel>("StatusPanel0")->width(), 200);
+    EXPECT_EQ(h.Find<QLabel>("StatusPanel1")->text(), "");
+}
+
+TEST(AppWindowLayout, ThePortOptionPreselectsAPortKnownOrNot) {
+    WindowHarness h;
+    h.Open("TCP/IP");
+    EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentText(), "TCP/IP");
+    EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentIndex(), 9);
+    h.Close();
+    h.Open("/dev/ttyUSB7");
+    EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentText(), "/dev/ttyUSB7");
+}
+
+TEST(AppWindowProgress, ShowsPerMilleAndWholeBlocks) {
+    WindowHarness h;
+    TfrmMain& window = h.Open();
+    auto* panel = h.Find<QLabel>("StatusPanel0");
+
+    window.WMProgress(1280, 2560);
+    EXPECT_EQ(panel->text(), "Finished: 50.0%(5/10)");
+    window.WMProgress(300, 1000);
+    EXPECT_EQ(panel->text(), "Finished: 30.0%(1/3)");
+    window.WMProgress(3000000, 4000000);
+    EXPECT_EQ(panel->text(), "Finished: 75.0%(11718/15625)");
+    window.WMProgress(1, 3);
+    EXPECT_EQ(panel->text(), "Finished: 33.3%(0/0)");
+    window.WMProgress(5000, 2560);  // more than the total: 100.0% with the true counts
+    EXPECT_EQ(panel->text(), "Finished: 100.0%(19/10)");
+    window.WMProgress(2147483647, 2147483647);  // the product needs 64 bits
+    EXPECT_EQ(panel->text(), "Finished: 100.0%(8388607/8388607)");
+    window.WMProgress(10, 0);  // a total of 0 leaves the panel as it was
+    EXPECT_EQ(panel->text(), "Finished: 100.0%(8388607/8388607)");
+}
+
+TEST(AppWindowHandlers, ATextThatDoesNotConvertStopsTheActionWithItsMessage) {
+    WindowHarness h;
+    h.Open("/nonexistent/port");
+    h.Find<QLineEdit>("edOff")->setText("");
+    h.Find<QPushButton>("btSet")->click();
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(h.messages[0].text, "'' is not a valid integer value");
+
+    h.Find<QComboBox>("ComboBaud")->setEditText(" fast ");
+    h.Find<QPushButton>("btSetBlueTooth")->click();
+    ASSERT_EQ(h.messages.size(), 2u);
+    EXPECT_EQ(h.messages[1].text, "'fast' is not a valid integer value");  // trimmed
+
+    h.Find<QComboBox>("comboIrBaudRate")->setEditText("9600 ");
+    h.Find<QPushButton>("btIrComm")->click();
+    ASSERT_EQ(h.messages.size(), 3u);
+    EXPECT_EQ(h.messages[2].text, "'9600 ' is not a valid integer value");  // as the list holds it
+
+    // No job ran: no result sound, and the window still takes the next action.
+    EXPECT_TRUE(h.sounds.empty());
+    EXPECT_TRUE(h.Find<QPushButton>("btSet")->isEnabled());
+}
+
+TEST(AppWindowHandlers, APortThatCannotBeOpenedEndsInErrorWithItsReason) {
+    WindowHarness h;
+    h.Open(" /nonexistent/port ");
+    h.Find<QPushButton>("btSetBlueTooth")->click();  // returns once the result is shown
+
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, "ERROR");
+    ASSERT_EQ(h.sounds.size(), 1u);
+    EXPECT_EQ(h.sounds[0], h.Window().ExeFolder() + "error.wav");
+    // The reason names the port without the blanks around it.
+    EXPECT_TRUE(h.Find<QLabel>("StatusPanel1")
+                    ->text()
+                    .startsWith("the port /nonexistent/port could not be opened"))
+        << h.Find<QLabel>("StatusPanel1")->text().toStdString();
+    // The worker wrote its log beside the "executable".
+    EXPECT_TRUE(std::filesystem::exists(h.Folder() / "debug.log"));
+}
+
+TEST(AppWindowHandlers, PlusStepsTheSerialNumberOrLeavesItAlone) {
+    WindowHarness h;
+    h.WriteIni("[FACTORY]\nSERIAL NO= 9 \n");
+    h.Open();
+    auto* serial = h.Find<QLineEdit>("edSerialNo");
+    auto* plus = h.Find<QPushButton>("btInc");
+    plus->click();
+    EXPECT_EQ(serial->text(), "10");
+    serial->setText("-1");
+    plus->click();
+    EXPECT_EQ(serial->text(), "0");
+    serial->setText("abc");
+    plus->click();
+    EXPECT_EQ(serial->text(), "abc");
+    EXPECT_TRUE(h.messages.empty());
+}
+
+TEST(AppResultSound, AMissingFileIsSilence) {
+    WindowHarness h;  // for its folder
+    ResultSound sound;
+    sound.Play(QString::fromStdString((h.Folder() / "ok.wav").string()));
+    sound.Play(QString());
+    // Nothing was set up to play: no fallback sound of any kind.
+    EXPECT_TRUE(sound.findChildren<QSoundEffect*>().isEmpty());
+}
+
+}  // namespace
