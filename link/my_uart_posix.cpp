@@ -194,16 +194,6 @@ void TMyUart::CloseHandleOnly() {
     }
 }
 
-void TMyUart::Close() {
-    datagramMarker_ = false;
-    CloseHandleOnly();
-}
-
-void TMyUart::MarkDatagram() {
-    CloseHandleOnly();
-    datagramMarker_ = true;
-}
-
 bool TMyUart::ApplyLineSettings() {
     const int fd = handle_->fd;
     if (fd < 0)
@@ -222,28 +212,6 @@ bool TMyUart::ApplyLineSettings() {
 bool TMyUart::ApplyTimeouts() {
     // poll() takes each read's timeouts directly; there is nothing to program.
     return handle_->fd >= 0;
-}
-
-void TMyUart::SetReadTimeout(uint32_t ms) {
-    if (ms == timeouts_.readTotalConstant)
-        return;
-    timeouts_.readTotalConstant = ms;
-    if (IsOpen())
-        ApplyTimeouts();
-}
-
-bool TMyUart::SetBaudRate(uint32_t rate) {
-    if (rate == rate_)
-        return true;
-    const uint32_t previous = rate_;
-    rate_ = rate;
-    if (!IsOpen())
-        return true;
-    if (ApplyLineSettings())
-        return true;
-    // The device kept its old rate; so does the object, to stay truthful.
-    rate_ = previous;
-    return false;
 }
 
 int TMyUart::Read(uint8_t* buffer, int count, int& got, int timeoutMs) {

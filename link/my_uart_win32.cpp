@@ -106,16 +106,6 @@ void TMyUart::CloseHandleOnly() {
     }
 }
 
-void TMyUart::Close() {
-    datagramMarker_ = false;
-    CloseHandleOnly();
-}
-
-void TMyUart::MarkDatagram() {
-    CloseHandleOnly();
-    datagramMarker_ = true;
-}
-
 bool TMyUart::ApplyLineSettings() {
     if (handle_->h == nullptr)
         return false;
@@ -162,27 +152,6 @@ bool TMyUart::ApplyTimeouts() {
     t.WriteTotalTimeoutMultiplier = timeouts_.writeTotalMultiplier;
     t.WriteTotalTimeoutConstant = timeouts_.writeTotalConstant;
     return SetCommTimeouts(handle_->h, &t) != 0;
-}
-
-void TMyUart::SetReadTimeout(uint32_t ms) {
-    if (ms == timeouts_.readTotalConstant)
-        return;
-    timeouts_.readTotalConstant = ms;
-    if (IsOpen())
-        ApplyTimeouts();
-}
-
-bool TMyUart::SetBaudRate(uint32_t rate) {
-    if (rate == rate_)
-        return true;
-    const uint32_t previous = rate_;
-    rate_ = rate;
-    if (!IsOpen())
-        return true;
-    if (ApplyLineSettings())
-        return true;
-    rate_ = previous;  // the device kept its old rate
-    return false;
 }
 
 int TMyUart::Read(uint8_t* buffer, int count, int& got, int timeoutMs) {

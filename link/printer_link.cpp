@@ -95,9 +95,9 @@ int PrinterLink::SendCommand(uint16_t command, uint32_t parameter, uint8_t* data
 
 bool PrinterLink::IdentifyDevice() {
     uint8_t buffer[4096] = {};
-    std::memcpy(buffer, "DEVICE??", 8);
-    if (SendCommand(kCommandIdentify, 0, buffer, 4095, 8, kIdentifyTries, kIdentifyTimeoutMs,
-                    "the identify query") < 0) {
+    std::memcpy(buffer, kIdentifyQuery, kIdentifyQueryLength);
+    if (SendCommand(kCommandIdentify, 0, buffer, 4095, kIdentifyQueryLength, kIdentifyTries,
+                    kIdentifyTimeoutMs, "the identify query") < 0) {
         return false;
     }
     // A reply shorter than eight bytes leaves part of the query in place and

@@ -12,6 +12,7 @@
 #include "frame_link.h"
 #include "link_log.h"
 #include "my_uart.h"
+#include "printer_commands.h"
 #include "uart_transport.h"
 
 // The port name that selects the datagram link instead of a serial port.
@@ -25,13 +26,6 @@ inline constexpr int kModeTimeoutMs = 600;
 inline constexpr int kPauseAfterOpenMs = 10;
 inline constexpr int kPauseAfterRateMs = 6;
 inline constexpr int kPauseAfterModeMs = 30;
-
-inline constexpr uint16_t kCommandIdentify = 0x20;
-inline constexpr uint16_t kCommandRate = 0x2B;
-inline constexpr uint16_t kCommandMode = 0x2F;
-inline constexpr uint32_t kModeUpdate = 0;
-inline constexpr uint32_t kModeDownload = 1;
-inline constexpr uint32_t kModeEndUpdate = 0xFFFFFFFF;
 
 // Identities of the supported printers, compared byte for byte.
 inline constexpr const char* kAcceptedIdentities[] = {"ZDV 7714", "ZDV 77XX"};

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr char kIdentifyQuery[] = "DEVICE??";
-constexpr size_t kIdentifyQueryLength = sizeof kIdentifyQuery - 1;
-
 DeviceAnswer Answer(std::vector<uint8_t> data = {}) {
     DeviceAnswer a;
     a.answered = true;
@@ -55,22 +52,22 @@ PrinterDevice::PrinterDevice(std::string identity, uint32_t rate, uint16_t logoC
     : identity_(std::move(identity)), startRate_(rate), rate_(rate), logoCommand_(logoCommand) {}
 
 bool PrinterDevice::IsBlockCommand(uint16_t code) const {
-    return code == kSimFirmwareBlockCommand || code == kSimFontBlockCommand || code == logoCommand_;
+    return code == kCommandFirmwareBlock || code == kCommandFontBlock || code == logoCommand_;
 }
 
 DeviceAnswer PrinterDevice::Handle(const CommandFrameIn& command,
                                    const std::optional<std::string>& identity) {
     switch (command.code) {
-        case kSimIdentifyCommand:
+        case kCommandIdentify:
             return Identify(command, identity);
-        case kSimRateCommand:
+        case kCommandRate:
             return ChangeRate(command);
-        case kSimModeCommand:
+        case kCommandMode:
             return ChangeMode(command);
-        case kSimPrintParametersCommand:
-        case kSimBluetoothCommand:
-        case kSimInfraredCommand:
-        case kSimFactoryCommand:
+        case kCommandPrintParameters:
+        case kCommandBluetooth:
+        case kCommandInfrared:
+        case kCommandFactory:
             return StoreSetting(command);
         default:
             break;
@@ -83,7 +80,7 @@ DeviceAnswer PrinterDevice::Handle(const CommandFrameIn& command,
 
 DeviceAnswer PrinterDevice::Identify(const CommandFrameIn& command,
                                      const std::optional<std::string>& identity) const {
-    if (command.data.size() != kIdentifyQueryLength ||
+    if (command.data.size() != static_cast<size_t>(kIdentifyQueryLength) ||
         std::memcmp(command.data.data(), kIdentifyQuery, kIdentifyQueryLength) != 0) {
         return Refuse("identify without the query text DEVICE??");
     }
@@ -101,16 +98,16 @@ DeviceAnswer PrinterDevice::ChangeRate(const CommandFrameIn& command) const {
 
 DeviceAnswer PrinterDevice::ChangeMode(const CommandFrameIn& command) {
     switch (command.parameter) {
-        case kSimDownloadMode:
+        case kModeDownload:
             mode_ = SimMode::Download;
             return Answer();
-        case kSimUpdateMode:
+        case kModeUpdate:
             // A new update starts from an erased image.
             mode_ = SimMode::Update;
-            memory_.erase(kSimFirmwareBlockCommand);
+            memory_.erase(kCommandFirmwareBlock);
             firmwareAccepted_ = false;
             return Answer();
-        case kSimEndOfUpdate:
+        case kModeEndUpdate:
             return EndUpdate();
         default:
             return Refuse("mode " + Hex(command.parameter) + " does not exist");
@@ -123,7 +120,7 @@ DeviceAnswer PrinterDevice::EndUpdate() {
     // The image is as long as it says; the last block's filling is not part
     // of it.
     static const std::vector<uint8_t> kNothing;
-    const auto found = memory_.find(kSimFirmwareBlockCommand);
+    const auto found = memory_.find(kCommandFirmwareBlock);
     const std::vector<uint8_t>& image = found != memory_.end() ? found->second : kNothing;
     size_t length = image.size();
     if (image.size() >= kFirmwareLengthOffset + 4) {
@@ -141,7 +138,7 @@ DeviceAnswer PrinterDevice::EndUpdate() {
 }
 
 DeviceAnswer PrinterDevice::WriteBlock(const CommandFrameIn& command) {
-    const bool firmware = command.code == kSimFirmwareBlockCommand;
+    const bool firmware = command.code == kCommandFirmwareBlock;
     if (firmware && mode_ != SimMode::Update)
         return Refuse("firmware block outside update mode");
     if (!firmware && mode_ != SimMode::Download)
@@ -162,15 +159,15 @@ DeviceAnswer PrinterDevice::StoreSetting(const CommandFrameIn& command) {
     const std::span<const uint8_t> payload(command.data);
     bool stored = false;
     switch (command.code) {
-        case kSimPrintParametersCommand:
+        case kCommandPrintParameters:
             if (auto s = DecodePrintParameters(payload); (stored = s.has_value()))
                 settings_.print = *s;
             break;
-        case kSimBluetoothCommand:
+        case kCommandBluetooth:
             if (auto s = DecodeBluetooth(payload); (stored = s.has_value()))
                 settings_.bluetooth = *s;
             break;
-        case kSimInfraredCommand:
+        case kCommandInfrared:
             if (auto s = DecodeInfrared(payload); (stored = s.has_value()))
                 settings_.infrared = *s;
             break;

@@ -6,22 +6,16 @@
 #pragma once
 
 #include <cstdint>
+
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+#include "printer_commands.h"
 
 #include "command_parser.h"
 #include "sim_settings.h"
 
-constexpr uint16_t kSimIdentifyCommand = 0x20;
-constexpr uint16_t kSimRateCommand = 0x2B;
-constexpr uint16_t kSimFirmwareBlockCommand = 0x2E;
-constexpr uint16_t kSimModeCommand = 0x2F;
-constexpr uint16_t kSimFontBlockCommand = 0x63;
-constexpr uint32_t kSimUpdateMode = 0;
-constexpr uint32_t kSimDownloadMode = 1;
-constexpr uint32_t kSimEndOfUpdate = 0xFFFFFFFF;
 // Each memory a block command writes spans this many bytes from address 0.
 constexpr uint32_t kSimMemorySize = 16u << 20;
 

@@ -3,14 +3,11 @@
 #pragma once
 
 #include <cstdint>
+
 #include <optional>
 #include <span>
 #include <string>
-
-constexpr uint16_t kSimPrintParametersCommand = 0x60;
-constexpr uint16_t kSimBluetoothCommand = 0x61;
-constexpr uint16_t kSimInfraredCommand = 0x62;
-constexpr uint16_t kSimFactoryCommand = 0x64;
+#include "printer_commands.h"
 
 struct SimPrintParameters {
     uint32_t rate = 0;     // big-endian on the wire

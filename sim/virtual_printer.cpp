@@ -39,10 +39,9 @@ std::string ValidateSimOptions(const SimOptions& options) {
                "115200, 230400, 460800 or 921600)";
     if (options.eraseMs < 0)
         return "the erase time must not be negative";
-    constexpr uint16_t kTaken[] = {kSimIdentifyCommand,        kSimRateCommand,
-                                   kSimFirmwareBlockCommand,   kSimModeCommand,
-                                   kSimPrintParametersCommand, kSimBluetoothCommand,
-                                   kSimInfraredCommand,        kSimFactoryCommand};
+    constexpr uint16_t kTaken[] = {
+        kCommandIdentify,        kCommandRate,      kCommandFirmwareBlock, kCommandMode,
+        kCommandPrintParameters, kCommandBluetooth, kCommandInfrared,      kCommandFactory};
     if (std::find(std::begin(kTaken), std::end(kTaken), options.logoCommand) != std::end(kTaken)) {
         char text[80];
         std::snprintf(text, sizeof text, "the logo command 0x%02X is taken by another command",
@@ -342,8 +341,8 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     if (stateFiles_ && answer.answered) {
         if (isBlock)
             stateFiles_->WriteMemory(frame.code, frame.parameter, frame.data);
-        else if (frame.code == kSimModeCommand && frame.parameter == kSimUpdateMode)
-            stateFiles_->EraseMemory(kSimFirmwareBlockCommand);
+        else if (frame.code == kCommandMode && frame.parameter == kModeUpdate)
+            stateFiles_->EraseMemory(kCommandFirmwareBlock);
     }
     // Each command is logged before the tool can see its outcome (a reply,
     // or a hang-up), so a tool that has its reply finds it in the log.

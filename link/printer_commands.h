@@ -1,0 +1,25 @@
+// The printer's command codes and mode parameters, shared by the tool and the
+// virtual printer.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uint16_t kCommandIdentify = 0x20;
+inline constexpr uint16_t kCommandRate = 0x2B;
+inline constexpr uint16_t kCommandLogoBlock = 0x2D;  // the default; configurable
+inline constexpr uint16_t kCommandFirmwareBlock = 0x2E;
+inline constexpr uint16_t kCommandMode = 0x2F;
+inline constexpr uint16_t kCommandPrintParameters = 0x60;
+inline constexpr uint16_t kCommandBluetooth = 0x61;
+inline constexpr uint16_t kCommandInfrared = 0x62;
+inline constexpr uint16_t kCommandFontBlock = 0x63;
+inline constexpr uint16_t kCommandFactory = 0x64;
+
+// Parameters of kCommandMode.
+inline constexpr uint32_t kModeUpdate = 0;
+inline constexpr uint32_t kModeDownload = 1;
+inline constexpr uint32_t kModeEndUpdate = 0xFFFFFFFF;
+
+// The identify query's data.
+inline constexpr const char* kIdentifyQuery = "DEVICE??";
+inline constexpr int kIdentifyQueryLength = 8;
