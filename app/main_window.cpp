@@ -344,8 +344,9 @@ void TfrmMain::RunJob(uint8_t jobCode, int32_t portRate) {
 }
 
 void TfrmMain::WaitForJob() {
-    // The worker signals JobDoneEvent and then reports the end, which posts
-    // an event here; so a wait for more events never outlasts the job.
+    // The worker signals JobDoneEvent and then reports the end. The queued
+    // connection turns that report into an event on this thread, which wakes
+    // the wait below, so waiting for more events never outlasts the job.
     QEventLoop loop;
     connect(observer_, &WindowObserver::jobFinished, &loop, &QEventLoop::quit,
             Qt::QueuedConnection);
