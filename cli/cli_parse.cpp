@@ -36,8 +36,10 @@ constexpr std::array<const char*, 5> kFonts = {"a", "b", "c", "d", "e"};
 constexpr std::array<const char*, 2> kLineEnds = {"lf", "cr"};
 constexpr std::array<const char*, 1> kIrProtocols = {"raw"};
 
-CLI::IsMember Choices(std::initializer_list<std::string> names) {
-    return CLI::IsMember(std::vector<std::string>(names), CLI::ignore_case);
+// The same names as a CLI11 check, so help and validation list exactly them.
+template <size_t N>
+CLI::IsMember Choices(const std::array<const char*, N>& names) {
+    return CLI::IsMember(std::vector<std::string>(names.begin(), names.end()), CLI::ignore_case);
 }
 
 struct ParaOptions {
@@ -110,13 +112,13 @@ CliParse ParseCommandLine(int argc, char** argv) {
     paraCommand->add_option("--rate", para.rate, "line rate in bit/s")->capture_default_str();
     paraCommand->add_option("--codepage", para.codePage, "code page number")->capture_default_str();
     paraCommand->add_option("--density", para.density, "print density")
-        ->check(Choices({"low", "normal", "dark"}))
+        ->check(Choices(kDensities))
         ->capture_default_str();
     paraCommand->add_option("--font", para.font, "default font")
-        ->check(Choices({"a", "b", "c", "d", "e"}))
+        ->check(Choices(kFonts))
         ->capture_default_str();
     paraCommand->add_option("--line", para.line, "line-end character")
-        ->check(Choices({"lf", "cr"}))
+        ->check(Choices(kLineEnds))
         ->capture_default_str();
     paraCommand->add_option("--idle", para.idle, "idle time in seconds")->capture_default_str();
     paraCommand->add_option("--off", para.off, "power-off time in seconds")->capture_default_str();
@@ -135,7 +137,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
     CLI::App* irCommand = app.add_subcommand("ir", "write the infrared settings");
     irCommand->add_option("--rate", ir.rate, "infrared line rate in bit/s")->capture_default_str();
     irCommand->add_option("--protocol", ir.protocol, "infrared protocol")
-        ->check(Choices({"raw"}))
+        ->check(Choices(kIrProtocols))
         ->capture_default_str();
 
     TextPair factory;

@@ -41,10 +41,7 @@ int ListPorts(const CliRequest& request) {
 }
 
 std::string Where(const CliRequest& request) {
-    if (request.port == kDatagramPortName) {
-        return request.endpoint.host + ":" + std::to_string(request.endpoint.port) + " (UDP)";
-    }
-    return request.port + " at " + std::to_string(request.rate) + " bit/s";
+    return DescribeLink(request.port, static_cast<uint32_t>(request.rate), request.endpoint);
 }
 
 int RunJob(const CliRequest& request, const std::string& exeFolder) {

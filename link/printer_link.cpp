@@ -41,11 +41,17 @@ void PrinterLink::ClearError() {
     failureReason_.clear();
 }
 
-std::string PrinterLink::Where() const {
-    if (datagramMode_) {
-        return udp_.Endpoint().host + ":" + std::to_string(udp_.Endpoint().port) + " (UDP)";
+std::string DescribeLink(const std::string& portName, uint32_t rate,
+                         const DatagramEndpoint& endpoint) {
+    if (portName == kDatagramPortName) {
+        return endpoint.host + ":" + std::to_string(endpoint.port) + " (UDP)";
     }
-    return portName_ + " at " + std::to_string(uart_.BaudRate()) + " bit/s";
+    return portName + " at " + std::to_string(rate) + " bit/s";
+}
+
+std::string PrinterLink::Where() const {
+    return DescribeLink(datagramMode_ ? kDatagramPortName : portName_, uart_.BaudRate(),
+                        udp_.Endpoint());
 }
 
 bool PrinterLink::OpenLink(const std::string& portName, int32_t rate) {

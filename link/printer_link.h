@@ -30,6 +30,11 @@ inline constexpr int kPauseAfterModeMs = 30;
 // Identities of the supported printers, compared byte for byte.
 inline constexpr const char* kAcceptedIdentities[] = {"ZDV 7714", "ZDV 77XX"};
 
+// Where a link goes, for messages: "COM3 at 9600 bit/s" or
+// "127.0.0.1:9100 (UDP)" for the datagram port name.
+std::string DescribeLink(const std::string& portName, uint32_t rate,
+                         const DatagramEndpoint& endpoint);
+
 class PrinterLink {
   public:
     explicit PrinterLink(LinkLog* log);
@@ -64,7 +69,6 @@ class PrinterLink {
     FrameLink& Frames() { return frames_; }
 
   private:
-    // "COM3 at 9600 bit/s" or "127.0.0.1:9100 (UDP)".
     std::string Where() const;
     bool SendModeCommand(uint32_t mode, uint8_t errorCode, const char* modeName);
 
