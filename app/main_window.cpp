@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,6 +112,13 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
                 QMessageBox::information(this, windowTitle(), text);
             else
                 QMessageBox::warning(this, windowTitle(), text);
+        };
+    }
+    openFile_ = options.openFile;
+    if (!openFile_) {
+        openFile_ = [this](const OpenFileRequest& request) {
+            return QFileDialog::getOpenFileName(this, request.caption, request.folder,
+                                                request.filters.join(QStringLiteral(";;")));
         };
     }
     playSound_ = options.playSound;
@@ -375,4 +383,8 @@ void TfrmMain::SetJobControlsEnabled(bool enabled) {
 
 void TfrmMain::ShowMessage(MessageKind kind, const QString& text) {
     showMessage_(kind, text);
+}
+
+QString TfrmMain::AskForFile(const OpenFileRequest& request) {
+    return openFile_(request);
 }

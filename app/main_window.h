@@ -36,6 +36,15 @@ enum class MessageKind { Information, Error };
 using MessageSink = std::function<void(MessageKind kind, const QString& text)>;
 using SoundSink = std::function<void(const QString& path)>;
 
+// A file-open dialog as the window asks for one. The answer is the chosen
+// existing file's full path, or empty when the user cancelled.
+struct OpenFileRequest {
+    QString caption;
+    QString folder;       // where the dialog starts; empty: its own choice
+    QStringList filters;  // in order, e.g. "BINARY FILE(*.bin)", "ALL FILE(*.*)"
+};
+using OpenFileSink = std::function<QString(const OpenFileRequest& request)>;
+
 // Where the window keeps its files and what it starts with.
 struct WindowOptions {
     QString exeFolder;        // empty: the executable's folder
@@ -43,6 +52,7 @@ struct WindowOptions {
     QString port;             // the port to preselect; empty: "COM1"
     MessageSink showMessage;  // empty: message boxes
     SoundSink playSound;      // empty: the result sounds are played
+    OpenFileSink openFile;    // empty: a file dialog
 };
 
 class TfrmMain : public QMainWindow {
@@ -100,6 +110,7 @@ class TfrmMain : public QMainWindow {
     void ReportResult();
     void SetJobControlsEnabled(bool enabled);
     void ShowMessage(MessageKind kind, const QString& text);
+    QString AskForFile(const OpenFileRequest& request);
 
     // Top row.
     QComboBox* ComboPort = nullptr;
@@ -158,6 +169,7 @@ class TfrmMain : public QMainWindow {
 
     MessageSink showMessage_;
     SoundSink playSound_;
+    OpenFileSink openFile_;
     bool jobRunning_ = false;
     bool closeRequested_ = false;
 

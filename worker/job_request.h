@@ -23,18 +23,15 @@ struct FileBuffer {
     size_t position = 0;
 };
 
-// The entries of a download job, one per file: path, name to show, command
-// code and start address (the last two as texts, converted by the job).
-struct DownloadList {
-    std::vector<std::string> paths;
-    std::vector<std::string> names;
-    std::vector<std::string> commands;
-    std::vector<std::string> addresses;
-
-    void Clear() {
-        paths.clear();
-        names.clear();
-        commands.clear();
-        addresses.clear();
-    }
+// One file of a download job: the file, the name shown while it is sent
+// ("-" passes the entry over), and the command code and start address as
+// texts in the tool's integer notation, converted by the job.
+struct DownloadEntry {
+    std::string path;
+    std::string name;
+    std::string command;
+    std::string address;
 };
+
+// The files of a download job, sent in order.
+using DownloadList = std::vector<DownloadEntry>;

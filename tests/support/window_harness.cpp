@@ -67,6 +67,14 @@ TfrmMain& WindowHarness::Open(const QString& port) {
             onMessage(messages.back());
     };
     options.playSound = [this](const QString& path) { sounds.push_back(path); };
+    options.openFile = [this](const OpenFileRequest& request) {
+        fileRequests.push_back(request);
+        if (fileAnswers.empty())
+            return QString();
+        const QString answer = fileAnswers.front();
+        fileAnswers.erase(fileAnswers.begin());
+        return answer;
+    };
     window_ = std::make_unique<TfrmMain>(options);
     window_->show();
     return *window_;

@@ -52,6 +52,10 @@ class WindowHarness {
 
     std::vector<RecordedMessage> messages;
     std::vector<QString> sounds;
+    // Every file dialog the window opened, and the answers it gets, first
+    // one first; when none is left the dialog is cancelled.
+    std::vector<OpenFileRequest> fileRequests;
+    std::vector<QString> fileAnswers;
     // Called with every message as it is shown, inside the window's handler.
     std::function<void(const RecordedMessage&)> onMessage;
 
