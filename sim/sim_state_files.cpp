@@ -139,15 +139,22 @@ bool SimStateFiles::Open(const std::string& dir, std::chrono::steady_clock::time
 void SimStateFiles::AppendCommand(const ReceivedCommand& command) {
     if (commands_ == nullptr)
         return;
-    const double ms = std::chrono::duration<double, std::milli>(command.time - start_).count();
-    char time[32];
-    std::snprintf(time, sizeof time, "%.3f", ms);
+    auto ms = [this](std::chrono::steady_clock::time_point t) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f",
+                      std::chrono::duration<double, std::milli>(t - start_).count());
+        return std::string(text);
+    };
     std::string entry = firstCommand_ ? "  {" : ",\n  {";
     entry += Field("code", std::to_string(command.code));
     entry += Field("parameter", std::to_string(command.parameter));
     entry += Field("dataLength", std::to_string(command.data.size()));
     entry += Field("data", HexString(command.data));
-    entry += Field("timeMs", time);
+    entry += Field("timeMs", ms(command.time));
+    entry += Field("startMs", ms(command.start));
+    entry += Field("replyEndMs", ms(command.replyEnd));
+    entry += Field("replyBytes", std::to_string(command.replyBytes));
+    entry += Field("rate", std::to_string(command.rate));
     entry += Field("outcome", JsonString(CommandOutcomeName(command.outcome)));
     entry += Field("note", JsonString(command.note), true);
     entry += "}\n]\n";
