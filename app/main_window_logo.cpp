@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,10 @@ bool TfrmMain::BuildLogoImage() {
     ShowLogoPreviews();
     if (LogoImage.Ok())
         return true;
-    ShowMessage(MessageKind::Error, QString::fromStdString(LogoImage.failure->Message()));
+    ShowMessage(WindowMessage{MessageKind::Error,
+                              QString::fromStdString(LogoImage.failure->title),
+                              QString::fromStdString(LogoImage.failure->reason),
+                              {}});
     return false;
 }
 
@@ -124,6 +128,9 @@ void TfrmMain::UpdateSpaceStatus() {
 void TfrmMain::btLOGOClick() {
     if (jobRunning_)
         return;  // "logo.bin" belongs to the running job
+    const auto rate = PortRateFromControls();
+    if (!rate)
+        return;
     // Built afresh, so that a file changed on disk since, or an image that
     // stopped short, is never sent.
     if (!BuildLogoImage())
@@ -135,12 +142,9 @@ void TfrmMain::btLOGOClick() {
         ShowMessage(MessageKind::Error, error);
         return;
     }
-    const auto rate = PortRateFromControls();
-    if (!rate)
-        return;
-    DownloadList& downloads = worker_->Downloads();
-    downloads.clear();
-    downloads.push_back({path.toStdString(), kLogoFileName.toStdString(),
-                         std::to_string(Logo.command), std::to_string(Logo.para)});
+    // The job opens the file by its full path in the platform's encoding.
+    worker_->Downloads() = {{std::filesystem::path(path.toStdU16String()).string(),
+                             kLogoFileName.toStdString(), std::to_string(Logo.command),
+                             std::to_string(Logo.para)}};
     RunJob(kJobDownloadFiles, *rate);
 }
