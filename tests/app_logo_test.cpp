@@ -40,14 +40,26 @@ QStringList Entries(const QListWidget* list) {
     return entries;
 }
 
-TEST(AppLogoList, AddAndDeleteKeepListImageAndSpaceTextInStep) {
+// The NVRAM tab of a window opened on `ini`.
+struct AppLogoList : ::testing::Test {
+    void Open(const std::string& ini) {
+        h.WriteIni(ini);
+        h.Open();
+        list = h.Find<QListWidget>("ListLogo");
+        add = h.Find<QPushButton>("btAddLogo");
+        remove = h.Find<QPushButton>("btDeleteLogo");
+        space = h.Find<QLabel>("StatusPanel0");
+    }
+
     WindowHarness h;
-    h.WriteIni("[LOGO]\nQUANTITY=2\n");
-    h.Open();
-    auto* list = h.Find<QListWidget>("ListLogo");
-    auto* add = h.Find<QPushButton>("btAddLogo");
-    auto* remove = h.Find<QPushButton>("btDeleteLogo");
-    auto* space = h.Find<QLabel>("StatusPanel0");
+    QListWidget* list = nullptr;
+    QPushButton* add = nullptr;
+    QPushButton* remove = nullptr;
+    QLabel* space = nullptr;
+};
+
+TEST_F(AppLogoList, AddAndDeleteKeepListImageAndSpaceTextInStep) {
+    Open("[LOGO]\nQUANTITY=2\n");
     EXPECT_TRUE(add->isEnabled());
     EXPECT_FALSE(remove->isEnabled());
 
@@ -88,13 +100,8 @@ TEST(AppLogoList, AddAndDeleteKeepListImageAndSpaceTextInStep) {
     EXPECT_EQ(h.IniValue("LOGO", "FILE1"), std::nullopt);
 }
 
-TEST(AppLogoList, AnAddThatCannotBeComposedIsDroppedAgain) {
-    WindowHarness h;
-    h.WriteIni("[LOGO]\nSIZE=1000\n");
-    h.Open();
-    auto* list = h.Find<QListWidget>("ListLogo");
-    auto* add = h.Find<QPushButton>("btAddLogo");
-    auto* space = h.Find<QLabel>("StatusPanel0");
+TEST_F(AppLogoList, AnAddThatCannotBeComposedIsDroppedAgain) {
+    Open("[LOGO]\nSIZE=1000\n");
     h.fileAnswers = {SavePicture(h, "small.bmp", 8, 8)};
     add->click();
     ASSERT_EQ(space->text(), "SPACE: 0,015 Used, 0,985 Free");
