@@ -135,6 +135,42 @@ Bytes MakeBmp(int bits, Compression compression, bool topDown) {
     return file;
 }
 
+// A GIF of black and white pixels (1 a dot), row by row. Qt writes no GIF,
+// so the test does: every code is 3 bits, and a clear code before each
+// pixel keeps the code table from growing.
+Bytes MakeGif(int width, int height, const std::vector<int>& pixels) {
+    Bytes file = {'G', 'I', 'F', '8', '9', 'a'};
+    Put16(file, static_cast<uint32_t>(width));
+    Put16(file, static_cast<uint32_t>(height));
+    file.insert(file.end(), {0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0});  // white, black
+    file.push_back(0x2C);
+    Put32(file, 0);
+    Put16(file, static_cast<uint32_t>(width));
+    Put16(file, static_cast<uint32_t>(height));
+    file.insert(file.end(), {0, 2});  // no local table; 2-bit minimum code size
+    constexpr uint32_t kClear = 4, kEnd = 5;
+    Bytes codes;
+    uint32_t bits = 0;
+    int count = 0;
+    const auto put = [&](uint32_t code) {
+        bits |= code << count;
+        count += 3;
+        for (; count >= 8; count -= 8, bits >>= 8)
+            codes.push_back(static_cast<uint8_t>(bits));
+    };
+    for (const int pixel : pixels) {
+        put(kClear);
+        put(static_cast<uint32_t>(pixel));
+    }
+    put(kEnd);
+    if (count > 0)
+        codes.push_back(static_cast<uint8_t>(bits));
+    file.push_back(static_cast<uint8_t>(codes.size()));
+    file.insert(file.end(), codes.begin(), codes.end());
+    file.insert(file.end(), {0, 0x3B});
+    return file;
+}
+
 class LogoPictures : public ::testing::Test {
   protected:
     LogoPictures() {
@@ -203,6 +239,11 @@ TEST_F(LogoPictures, OtherFormatsDecodeAndTransparencyIsWhite) {
     ASSERT_TRUE(png) << failure.Message();
     const LogoBuild build = BuildLogoImage(std::vector{*png}, {});
     EXPECT_EQ(build.image[7], 0x5F);  // dots 1 and 3 to 7 of the first row; 0 and 2 white
+
+    const auto gif =
+        DecodeLogoPicture(Write("dots.gif", MakeGif(3, 2, {1, 0, 1, 0, 1, 0})), failure);
+    ASSERT_TRUE(gif) << failure.Message();
+    EXPECT_EQ(gif->colours, (std::vector<uint32_t>{0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF}));
 
     // JPEG is lossy: large flat areas keep their side of the threshold.
     QImage halves(16, 8, QImage::Format_RGB32);
