@@ -22,7 +22,7 @@ std::optional<LogoPicture> DecodeLogoPicture(const LogoFile& file, LogoFailure& 
         return std::nullopt;
     }
     QImageReader reader(path);
-    reader.setAutoTransform(false);  // the dots as the file holds them
+    reader.setAutoTransform(true);  // a photo turned as picture viewers show it
     // The size from the header, before anything is decoded. Qt gives a
     // top-down bitmap's height as the header holds it, negative.
     const QSize header = reader.size();
