@@ -107,6 +107,8 @@ void TfrmMain::actDeleteExecute() {
     const int index = selected.isEmpty() ? ListLogo->count() - 1 : ListLogo->row(selected.first());
     LogoPaths.removeAt(index);
     delete ListLogo->takeItem(index);
+    // No entry stays picked, so that the next DELETE takes the last again.
+    ListLogo->setCurrentRow(-1);
     BuildLogoImage();
     UpdateSpaceStatus();
 }
