@@ -198,6 +198,7 @@ void TfrmMain::LoadConfiguration() {
     SelectIndex(ComboCodePage, s.codePageIndex);
 
     endpoint_ = s.endpoint;
+    transferRate_ = s.transferRate;
 }
 
 ExitSettings TfrmMain::ReadExitSettings() const {
@@ -342,6 +343,7 @@ void TfrmMain::RunJob(uint8_t jobCode, int32_t portRate) {
     environment.portRate = PortRate;
     environment.exeFolder = Utf8(ExeFolder_);
     environment.endpoint = endpoint_;
+    environment.transferRate = transferRate_;
     observer_->SetEnvironment(environment);
     if (!worker_->StartJob(jobCode)) {
         ShowMessage(MessageKind::Error, QStringLiteral("Another job is still running."));

@@ -191,6 +191,7 @@ class TfrmMain : public QMainWindow {
     QStringList CodePageNames;
     std::vector<int32_t> CodePageNumbers;
     DatagramEndpoint endpoint_;
+    int32_t transferRate_ = 115200;
 
     MessageSink showMessage_;
     SoundSink playSound_;

@@ -170,6 +170,10 @@ CliParse ParseCommandLine(int argc, char** argv) {
         ->capture_default_str();
     app.add_option("--udp", udp, "HOST:PORT of the printer for the port TCP/IP")
         ->capture_default_str();
+    std::string transferRate = "115200";
+    app.add_option("--transfer-rate", transferRate,
+                   "the rate of block transfers; a printer that does not take it gets 115200")
+        ->capture_default_str();
     app.add_option("--log", request.logPath,
                    "write the debug log here (default: debug.log beside the program)");
     app.add_flag("--json", request.json,
@@ -272,6 +276,14 @@ CliParse ParseCommandLine(int argc, char** argv) {
         return result;
     }
     request.rate = *rate;
+    const auto fast = ParseInt32(transferRate);
+    if (!fast || *fast <= 0) {
+        result.exitCode =
+            UsageError("--transfer-rate: " + (fast ? "'" + transferRate + "' is not a line rate"
+                                                   : InvalidIntegerMessage(transferRate)));
+        return result;
+    }
+    request.transferRate = *fast;
     const auto endpoint = ParseEndpoint(udp);
     if (!endpoint) {
         result.exitCode = UsageError("--udp: '" + udp + "' is not HOST:PORT");

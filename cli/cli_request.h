@@ -28,6 +28,7 @@ struct CliRequest {
     CliCommand command = CliCommand::Identify;
     std::string port = "COM1";
     int32_t rate = 9600;
+    int32_t transferRate = 115200;  // block transfers ask the printer for this rate
     DatagramEndpoint endpoint;
     std::string logPath;  // empty: "debug.log" beside the executable
     bool json = false;

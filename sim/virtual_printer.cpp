@@ -242,12 +242,20 @@ SimStateSnapshot VirtualPrinter::Snapshot() const {
 }
 
 bool VirtualPrinter::PauseUntil(Clock::time_point deadline) const {
+    // Wire times are fractions of a millisecond: wait to the nanosecond, or
+    // every byte paced would come late by up to a millisecond.
     for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = deadline - Clock::now();
         if (left.count() <= 0)
             return true;
+        const auto capped = std::min<Clock::duration>(left, std::chrono::seconds(60));
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(capped);
+        const auto nanoseconds =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(capped - seconds);
+        const timespec wait{static_cast<time_t>(seconds.count()),
+                            static_cast<long>(nanoseconds.count())};
         pollfd p{wakeRead_, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 60'000))) > 0)
+        if (ppoll(&p, 1, &wait, nullptr) > 0)
             return false;
     }
 }
@@ -322,6 +330,8 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     command.parameter = frame.parameter;
     command.data = frame.data;
     command.time = time;
+    command.start = time;
+    command.replyEnd = time;
     SimFaults faults;
     SimFaultDecision decision;
     DeviceAnswer answer;
@@ -330,6 +340,9 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
         std::lock_guard lock(mutex_);
         faults = faults_;
         isBlock = device_.IsBlockCommand(frame.code);
+        command.rate = device_.Rate();
+        if (options_.pace && line_->IsStream())
+            command.start = time - SimWireTime(kFrameHeaderSize + frame.data.size(), command.rate);
         decision = DecideSimFault(faults, ++commandsSinceFaults_, blocksSinceFaults_, frame.code,
                                   frame.parameter, isBlock);
         if (decision.action == SimFaultAction::Proceed) {
@@ -383,8 +396,14 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
         if (answer.newRate)
             device_.SetRate(*answer.newRate);
     }
+    const std::vector<uint8_t> shaped = ShapeReply(faults, reply, noiseSeed);
+    command.replyBytes = shaped.size();
+    // Paced, the reply's last byte leaves one wire time from now.
+    command.replyEnd = Clock::now();
+    if (options_.pace && line_->IsStream())
+        command.replyEnd += SimWireTime(shaped.size(), replyRate);
     Record(std::move(command));
-    return SendReply(ShapeReply(faults, reply, noiseSeed), replyRate);
+    return SendReply(shaped, replyRate);
 }
 
 bool VirtualPrinter::SendReply(const std::vector<uint8_t>& bytes, uint32_t rate) {
