@@ -98,6 +98,7 @@ void TfrmMain::ConnectHandlers() {
             [this] { btDeleteLogo->setEnabled(actDelete->isEnabled()); });
     connect(ListLogo, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(ListLogo->viewport()->mapToGlobal(at)); });
+    ConnectLogoHandlers();
 }
 
 void TfrmMain::FormCreate(const WindowOptions& options) {
@@ -167,6 +168,7 @@ void TfrmMain::LoadConfiguration() {
     const LogoList logos = LoadLogoList(s.logoFiles, ExeFolder_);
     LogoPaths = logos.paths;
     ListLogo->addItems(logos.displayNames);
+    BuildLogoImage();  // the space text waits for the first ADD or DELETE
 
     SelectRate(ComboSetBaudRate, s.paraBaudRate);
     SelectIndex(ComboDensity, s.densityIndex);
