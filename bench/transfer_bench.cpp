@@ -23,6 +23,7 @@
 
 #include "comm_thread.h"
 #include "firmware_check.h"
+#include "logo_image.h"
 #include "sim_process.h"
 #include "wire_limit.h"
 
@@ -32,7 +33,7 @@ namespace {
 
 constexpr int32_t kLineRate = 9600;
 
-enum class Job { Firmware, Font, Settings };
+enum class Job { Firmware, Font, Logo, Settings };
 
 struct Case {
     std::string name;
@@ -75,6 +76,31 @@ std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
     for (uint8_t& b : bytes)
         b = static_cast<uint8_t>(random());
     return bytes;
+}
+
+// Eight striped pictures 384 dots wide, composed as the window composes
+// them: about `bytes` bytes of logo image.
+std::vector<uint8_t> LogoImageOf(size_t bytes) {
+    constexpr int kPictures = 8;
+    constexpr int kWidth = 384;
+    const int64_t rows =
+        std::max<int64_t>(1, static_cast<int64_t>(bytes) / kPictures / (kWidth / 8));
+    std::vector<LogoPicture> pictures(kPictures);
+    for (LogoPicture& p : pictures) {
+        p.name = "stripes.bmp";
+        p.width = kWidth;
+        p.height = rows;
+        p.colours.resize(static_cast<size_t>(kWidth * rows));
+        for (size_t i = 0; i < p.colours.size(); ++i)
+            p.colours[i] = (i / 3) % 2 == 0 ? 0x000000 : 0xFFFFFF;
+    }
+    return BuildLogoImage(pictures, {int64_t{1} << 30, kWidth}).image;
+}
+
+void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 void FillBluetooth(SettingPayload& payload) {
@@ -120,11 +146,12 @@ bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::str
         SealFirmwareImage(worker.Buffer().bytes);
         code = kJobFirmwareUpdate;
     } else if (c.job == Job::Font) {
-        const std::vector<uint8_t> font = RandomBytes(c.bytes, 2);
-        std::ofstream((dir / "font.bin"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(font.data()),
-                   static_cast<std::streamsize>(font.size()));
+        WriteFile(dir / "font.bin", RandomBytes(c.bytes, 2));
         worker.Downloads() = {{(dir / "font.bin").string(), "font.bin", "$63", "0"}};
+        code = kJobDownloadFiles;
+    } else if (c.job == Job::Logo) {
+        WriteFile(dir / "logo.bin", LogoImageOf(c.bytes));
+        worker.Downloads() = {{(dir / "logo.bin").string(), "logo.bin", "45", "0"}};
         code = kJobDownloadFiles;
     } else {
         FillBluetooth(worker.Payload());
@@ -191,11 +218,13 @@ std::vector<Case> Cases(bool smoke) {
     if (smoke) {
         return {{"firmware 16 KiB", Job::Firmware, 16 << 10},
                 {"font 16 KiB", Job::Font, 16 << 10},
+                {"logo image 16 KiB", Job::Logo, 16 << 10},
                 {"2 settings at 9600", Job::Settings, 2},
                 {"firmware 16 KiB, UDP", Job::Firmware, 16 << 10, 115200, true}};
     }
     std::vector<Case> cases = {{"firmware 256 KiB", Job::Firmware, 256 << 10},
                                {"font 64 KiB", Job::Font, 64 << 10},
+                               {"logo image 64 KiB", Job::Logo, 64 << 10},
                                {"20 settings at 9600", Job::Settings, 20},
                                {"firmware 256 KiB, UDP", Job::Firmware, 256 << 10, 115200, true}};
     for (int32_t rate : {230400, 460800, 921600}) {
