@@ -51,6 +51,10 @@ struct Result {
     double gapMedianMs = 0;
     double gapWorstMs = 0;
     double blocksPerSecond = 0;
+    double gapSumMs = 0;  // all block gaps together
+    // Wall time outside the printer's first command and last reply: opening
+    // the port, saving the debug log, the thread hand-overs.
+    double outsideMs = 0;
     size_t blocks = 0;
 };
 
@@ -188,6 +192,10 @@ bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::str
     result.blocks = gaps.empty() ? 0 : gaps.size() + 1;
     result.gapMedianMs = Median(gaps);
     result.gapWorstMs = gaps.empty() ? 0 : *std::max_element(gaps.begin(), gaps.end());
+    for (double gap : gaps)
+        result.gapSumMs += gap;
+    if (jobs == 1)
+        result.outsideMs = result.wallMs - (commands.back().replyEndMs - commands.front().startMs);
     if (result.blocks > 0)
         result.blocksPerSecond = result.blocks * 1000.0 / result.wallMs;
     fs::remove_all(dir);
@@ -210,6 +218,8 @@ Result MedianOf(const std::vector<Result>& runs) {
     m.gapMedianMs = median(&Result::gapMedianMs);
     m.gapWorstMs = median(&Result::gapWorstMs);
     m.blocksPerSecond = median(&Result::blocksPerSecond);
+    m.gapSumMs = median(&Result::gapSumMs);
+    m.outsideMs = median(&Result::outsideMs);
     m.blocks = runs.front().blocks;
     return m;
 }
@@ -236,9 +246,10 @@ std::vector<Case> Cases(bool smoke) {
 
 void PrintRow(const std::string& name, const Result& r) {
     char line[256];
-    std::snprintf(line, sizeof line, "%-30s %9.0f %9.0f %6.3f %6.2f%% %8.3f %8.3f %8.0f",
-                  name.c_str(), r.wallMs, r.limitMs, r.efficiency, r.cpuShare * 100, r.gapMedianMs,
-                  r.gapWorstMs, r.blocksPerSecond);
+    std::snprintf(line, sizeof line,
+                  "%-30s %9.0f %9.0f %6.3f %6.2f%% %8.3f %8.3f %8.0f %8.0f %8.0f", name.c_str(),
+                  r.wallMs, r.limitMs, r.efficiency, r.cpuShare * 100, r.gapMedianMs, r.gapWorstMs,
+                  r.gapSumMs, r.outsideMs, r.blocksPerSecond);
     std::cout << line << std::endl;
 }
 
@@ -267,7 +278,7 @@ int main(int argc, char** argv) {
     }
 
     std::cout << "case                            wall ms  limit ms  effic.   CPU  gap med  gap max"
-                 " blocks/s\n";
+                 "  gap sum  outside blocks/s\n";
     nlohmann::json report = nlohmann::json::array();
     for (const Case& c : Cases(smoke)) {
         std::vector<Result> results;
@@ -293,7 +304,9 @@ int main(int argc, char** argv) {
                           {"blocks", m.blocks},
                           {"blockGapMedianMs", m.gapMedianMs},
                           {"blockGapWorstMs", m.gapWorstMs},
-                          {"blocksPerSecond", m.blocksPerSecond}});
+                          {"blocksPerSecond", m.blocksPerSecond},
+                          {"blockGapSumMs", m.gapSumMs},
+                          {"outsideCommandsMs", m.outsideMs}});
     }
     if (!outPath.empty()) {
         fs::create_directories(fs::path(outPath).parent_path());
