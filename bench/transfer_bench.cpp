@@ -1,7 +1,7 @@
 // transfer-bench: block transfers and setting jobs through the real worker
 // against printer-sim in another process, measured against the line.
 //
-//   transfer-bench --sim PATH [--out FILE] [--runs N] [--smoke]
+//   transfer-bench --sim PATH [--out FILE] [--runs N] [--only TEXT] [--smoke]
 //
 // For each case: wall time, the wire limit of the frames the printer logged
 // (both ways, with the pauses the protocol demands), their ratio, the tool's
@@ -260,6 +260,7 @@ int main(int argc, char** argv) {
     std::string outPath;
     int runs = 3;
     bool smoke = false;
+    std::string only;  // run the cases whose name holds this text
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--sim" && i + 1 < argc) {
@@ -268,11 +269,13 @@ int main(int argc, char** argv) {
             outPath = argv[++i];
         } else if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--only" && i + 1 < argc) {
+            only = argv[++i];
         } else if (arg == "--smoke") {
             smoke = true;
             runs = 1;
         } else {
-            std::cerr << "usage: transfer-bench --sim PATH [--out FILE] [--runs N] [--smoke]\n";
+            std::cerr << "usage: transfer-bench --sim PATH [--out FILE] [--runs N] [--only TEXT] [--smoke]\n";
             return 2;
         }
     }
@@ -281,6 +284,8 @@ int main(int argc, char** argv) {
                  "  gap sum  outside blocks/s\n";
     nlohmann::json report = nlohmann::json::array();
     for (const Case& c : Cases(smoke)) {
+        if (!only.empty() && c.name.find(only) == std::string::npos)
+            continue;
         std::vector<Result> results;
         for (int run = 0; run < runs; ++run) {
             Result r;
