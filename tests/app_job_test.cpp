@@ -45,14 +45,16 @@ const char* const kJobButtons[] = {"btSet",  "btSetBlueTooth", "btIrComm", "btFa
 using AppWindowJob = PrinterWindowTest;
 
 TEST_F(AppWindowJob, WindowStaysLiveAndStartsNothingElseWhileAJobRuns) {
-    // After answering the identify query the printer holds on, so the job is
-    // certainly still running while the window is looked at; meanwhile a
-    // progress report arrives from a thread that is not the window's.
+    // The printer holds its answer to the setting, so the job is certainly
+    // still running while the window is looked at; meanwhile a progress
+    // report arrives from a thread that is not the window's. (Holding the
+    // identify answer instead would race its 200 ms wait on a slow machine;
+    // the setting waits 1 s a try, three tries.)
     Gate gate;
     std::atomic<WindowObserver*> reporter{nullptr};
     std::atomic<bool> identified{false};
     printer.SetCommandObserver([&](const ReceivedCommand& command) {
-        if (command.code != kIdentify || identified.exchange(true))
+        if (command.code != kPrintParameters || identified.exchange(true))
             return;
         reporter.load()->JobProgress(1280, 2560);
         gate.Wait();
