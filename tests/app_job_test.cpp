@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -120,6 +121,18 @@ TEST_F(AppWindowJob, StatusTextOfTheWorkerGoesToTheSecondPanel) {
     worker.join();
     auto* panel = harness.Find<QLabel>("StatusPanel1");
     EXPECT_TRUE(WaitUntil([panel] { return panel->text() == "DOWNLOAD font.bin"; }));
+}
+
+TEST_F(AppWindowJob, ADebugLogThatCannotBeSavedIsSaidInTheStatusBar) {
+    StartPtyPrinter();
+    // A folder where the log file should be: it cannot be replaced.
+    std::filesystem::create_directories(harness.Folder() / "debug.log" / "x");
+    OpenWindow();
+    harness.Find<QPushButton>("btSetBlueTooth")->click();
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].text, "OK");
+    EXPECT_TRUE(harness.Find<QLabel>("StatusPanel1")->text().startsWith("debug.log not saved: "))
+        << harness.Find<QLabel>("StatusPanel1")->text().toStdString();
 }
 
 }  // namespace
