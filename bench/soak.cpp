@@ -17,6 +17,7 @@
 
 #include "comm_thread.h"
 #include "firmware_check.h"
+#include "quiet_observer.h"
 #include "sim_process.h"
 
 namespace fs = std::filesystem;
@@ -25,15 +26,6 @@ namespace {
 
 constexpr int kWarmUpJobs = 100;
 constexpr long kMaxGrowthBytes = 1 << 20;
-
-class QuietObserver : public CommObserver {
-  public:
-    JobEnvironment environment;
-    JobEnvironment CurrentEnvironment() override { return environment; }
-    void JobProgress(int32_t, int32_t) override {}
-    void StatusText(const std::string&) override {}
-    void JobFinished() override {}
-};
 
 long ResidentBytes() {
     std::ifstream statm("/proc/self/statm");
