@@ -38,8 +38,19 @@ int main(int argc, char** argv) {
     }
 
     WindowHarness harness;
-    const std::string company = harness.TouchFile("logos/company.bmp");
-    const std::string coupon = harness.TouchFile("logos/coupon.bmp");
+    // Two real pictures, so that the logo image is composed.
+    auto picture = [&harness](const char* name, int width, int height) {
+        const std::string path = harness.TouchFile(name);
+        QImage image(width, height, QImage::Format_Mono);
+        image.fill(1);
+        for (int y = height / 4; y < height * 3 / 4; ++y)
+            for (int x = width / 4; x < width * 3 / 4; ++x)
+                image.setPixel(x, y, 0);
+        image.save(QString::fromStdString(path), "BMP");
+        return path;
+    };
+    const std::string company = picture("logos/company.bmp", 200, 60);
+    const std::string coupon = picture("logos/coupon.bmp", 384, 100);
     harness.WriteIni(
         "[FACTORY]\nDEVICE NAME=QVX-II\nSERIAL NO=000042\n"
         "[CODEPAGE]\nCP437 USA=0\nKatakana=1\nCP850 Multilingual=2\nCP860 Portuguese=3\n"
@@ -48,6 +59,10 @@ int main(int argc, char** argv) {
         company + "\nFILE2=" + coupon + "\n");
     TfrmMain& window = harness.Open(QStringLiteral("COM3"));
     window.WMProgress(1280, 2560);
+    if (!harness.messages.empty()) {
+        std::fprintf(stderr, "the window said: %s\n", qPrintable(harness.messages.front().text));
+        return 1;
+    }
 
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     if (!tabs)
