@@ -16,9 +16,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Test programs run under Wine when ctest or test discovery starts them.
+# Test programs run under Wine when ctest or test discovery starts them, in a
+# throwaway prefix inside the build tree, without a display and quietly.
 find_program(PT_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(PT_WINE NAMES wine64 wine)
 if(PT_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${PT_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix WINEDEBUG=-all
+          WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= ${PT_WINE})
 endif()
