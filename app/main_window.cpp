@@ -87,6 +87,8 @@ void TfrmMain::ConnectHandlers() {
     connect(btIrComm, &QPushButton::clicked, this, &TfrmMain::btIrCommClick);
     connect(btFactory, &QPushButton::clicked, this, &TfrmMain::btFactoryClick);
     connect(btInc, &QPushButton::clicked, this, &TfrmMain::btIncClick);
+    connect(btFont, &QPushButton::clicked, this, &TfrmMain::btFontClick);
+    connect(btUpdate, &QPushButton::clicked, this, &TfrmMain::btUpdateClick);
     // The logo buttons and the list's context menu share the two actions.
     connect(btAddLogo, &QPushButton::clicked, actAddLogo, &QAction::trigger);
     connect(btDeleteLogo, &QPushButton::clicked, actDelete, &QAction::trigger);
@@ -107,11 +109,13 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
 
     showMessage_ = options.showMessage;
     if (!showMessage_) {
-        showMessage_ = [this](MessageKind kind, const QString& text) {
-            if (kind == MessageKind::Information)
-                QMessageBox::information(this, windowTitle(), text);
-            else
-                QMessageBox::warning(this, windowTitle(), text);
+        showMessage_ = [this](const WindowMessage& message) {
+            QMessageBox box(message.kind == MessageKind::Information ? QMessageBox::Information
+                                                                     : QMessageBox::Critical,
+                            message.caption.isEmpty() ? windowTitle() : message.caption,
+                            message.text, QMessageBox::Ok, this);
+            box.setInformativeText(message.detail);
+            box.exec();
         };
     }
     openFile_ = options.openFile;
@@ -360,6 +364,9 @@ void TfrmMain::WaitForJob() {
             Qt::QueuedConnection);
     while (!worker_->JobDoneEvent().Wait(0))
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+    // The last progress report and status text were posted before the end:
+    // show them before the result.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
 void TfrmMain::ReportResult() {
@@ -382,7 +389,11 @@ void TfrmMain::SetJobControlsEnabled(bool enabled) {
 }
 
 void TfrmMain::ShowMessage(MessageKind kind, const QString& text) {
-    showMessage_(kind, text);
+    ShowMessage(WindowMessage{kind, text, {}, {}});
+}
+
+void TfrmMain::ShowMessage(const WindowMessage& message) {
+    showMessage_(message);
 }
 
 QString TfrmMain::AskForFile(const OpenFileRequest& request) {

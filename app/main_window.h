@@ -31,9 +31,18 @@ struct PackResult;
 
 enum class MessageKind { Information, Error };
 
+// A message box: its text, an optional detail below it, and its caption
+// (empty: the window's title).
+struct WindowMessage {
+    MessageKind kind = MessageKind::Information;
+    QString text;
+    QString detail;
+    QString caption;
+};
+
 // Message boxes and result sounds pass through these, so that a test can
 // take them instead.
-using MessageSink = std::function<void(MessageKind kind, const QString& text)>;
+using MessageSink = std::function<void(const WindowMessage& message)>;
 using SoundSink = std::function<void(const QString& path)>;
 
 // A file-open dialog as the window asks for one. The answer is the chosen
@@ -100,6 +109,8 @@ class TfrmMain : public QMainWindow {
     void btIrCommClick();
     void btFactoryClick();
     void btIncClick();
+    void btFontClick();
+    void btUpdateClick();
 
     void RunSettingJob(const PackResult& packed);
     // The port and rate of the top row for a job; nothing (after the
@@ -110,6 +121,7 @@ class TfrmMain : public QMainWindow {
     void ReportResult();
     void SetJobControlsEnabled(bool enabled);
     void ShowMessage(MessageKind kind, const QString& text);
+    void ShowMessage(const WindowMessage& message);
     QString AskForFile(const OpenFileRequest& request);
 
     // Top row.

@@ -64,6 +64,12 @@ struct IrOptions {
     std::string protocol = "raw";
 };
 
+// The name a file is shown by: its last path element.
+std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 int UsageError(const std::string& message) {
     std::cerr << "printer-cli: " << message << "\n";
     return kExitUsage;
@@ -146,6 +152,40 @@ CliParse ParseCommandLine(int argc, char** argv) {
     factoryCommand->add_option("--model", factory.first, "model name")->required();
     factoryCommand->add_option("--serial", factory.second, "serial number")->required();
 
+    std::string fontFile;
+    bool fontDryRun = false;
+    CLI::App* fontCommand =
+        app.add_subcommand("font", "download a font image (command 0x63 from address 0)");
+    fontCommand->add_option("FILE", fontFile, "the font image")->required();
+    fontCommand->add_flag("--dry-run", fontDryRun, "check the file and show what would be sent");
+
+    std::string downloadFile;
+    std::string downloadCode;
+    std::string downloadAddress = "0";
+    bool downloadDryRun = false;
+    CLI::App* downloadCommand =
+        app.add_subcommand("download", "download a file in 256-byte blocks of any command");
+    downloadCommand->add_option("--command", downloadCode, "the command code of every block")
+        ->required();
+    downloadCommand->add_option("--address", downloadAddress, "the address of the first block")
+        ->capture_default_str();
+    downloadCommand->add_option("FILE", downloadFile, "the file to send")->required();
+    downloadCommand->add_flag("--dry-run", downloadDryRun,
+                              "check the file and show what would be sent");
+
+    std::string firmwareFile;
+    bool firmwareDryRun = false;
+    CLI::App* firmwareCommand =
+        app.add_subcommand("firmware", "check a firmware image and write it into the printer");
+    firmwareCommand->add_option("FILE", firmwareFile, "the firmware image")->required();
+    firmwareCommand->add_flag("--dry-run", firmwareDryRun,
+                              "check the image and show what would be sent");
+
+    std::string checkFile;
+    CLI::App* checkCommand = app.add_subcommand(
+        "check-firmware", "check a firmware image without a printer (exit 0 valid, 2 not)");
+    checkCommand->add_option("FILE", checkFile, "the firmware image")->required();
+
     CliParse result;
     try {
         app.parse(argc, argv);
@@ -203,6 +243,30 @@ CliParse ParseCommandLine(int argc, char** argv) {
         values.protocolIndex = IndexOf(kIrProtocols, CLI::detail::to_lower(ir.protocol));
         packed = PackInfrared(values);
         request.settingName = "infrared settings";
+    } else if (name == "font") {
+        request.command = CliCommand::Download;
+        request.download = {fontFile, FileName(fontFile), "$63", "0"};
+        request.dryRun = fontDryRun;
+    } else if (name == "download") {
+        for (const auto& [option, text] :
+             {std::pair<const char*, const std::string&>{"--command", downloadCode},
+              {"--address", downloadAddress}}) {
+            if (!ParseInt32(text)) {
+                result.exitCode =
+                    UsageError(std::string(option) + ": " + InvalidIntegerMessage(text));
+                return result;
+            }
+        }
+        request.command = CliCommand::Download;
+        request.download = {downloadFile, FileName(downloadFile), downloadCode, downloadAddress};
+        request.dryRun = downloadDryRun;
+    } else if (name == "firmware") {
+        request.command = CliCommand::Firmware;
+        request.firmwarePath = firmwareFile;
+        request.dryRun = firmwareDryRun;
+    } else if (name == "check-firmware") {
+        request.command = CliCommand::CheckFirmware;
+        request.firmwarePath = checkFile;
     } else if (name == "factory") {
         packed = PackFactory({factory.first, factory.second});
         request.settingName = "model name and serial number";

@@ -7,9 +7,10 @@
 #include <string>
 
 #include "datagram_transport.h"
+#include "job_request.h"
 #include "setting_payload.h"
 
-enum class CliCommand { Ports, Identify, Setting };
+enum class CliCommand { Ports, Identify, Setting, Download, Firmware, CheckFirmware };
 
 struct CliRequest {
     CliCommand command = CliCommand::Identify;
@@ -19,8 +20,11 @@ struct CliRequest {
     std::string logPath;  // empty: "debug.log" beside the executable
     bool json = false;
     bool quiet = false;
-    std::string settingName;  // what the setting is, for messages ("print parameters")
-    SettingPayload payload;   // for CliCommand::Setting
+    std::string settingName;   // what the setting is, for messages ("print parameters")
+    SettingPayload payload;    // for CliCommand::Setting
+    DownloadEntry download;    // for CliCommand::Download ("font" is a download of 0x63 from 0)
+    std::string firmwarePath;  // for CliCommand::Firmware and CheckFirmware
+    bool dryRun = false;       // check the input and show what would be sent; open no port
 };
 
 // Exit status for a call that could not be understood or whose input does

@@ -1,11 +1,13 @@
 // printer-cli: the printer jobs of the window, from the command line.
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "cli_observer.h"
 #include "cli_request.h"
+#include "cli_transfer.h"
 #include "comm_thread.h"
 #include "port_list.h"
 
@@ -44,14 +46,44 @@ std::string Where(const CliRequest& request) {
     return DescribeLink(request.port, static_cast<uint32_t>(request.rate), request.endpoint);
 }
 
-int RunJob(const CliRequest& request, const std::string& exeFolder) {
+// The job's request, filled from the parsed command line.
+uint8_t FillRequest(const CliRequest& request, TransferInput& input, TCommThread& worker) {
+    switch (request.command) {
+        case CliCommand::Setting:
+            worker.Payload() = request.payload;
+            return kJobSendSetting;
+        case CliCommand::Download:
+            worker.Downloads() = {request.download};
+            return kJobDownloadFiles;
+        case CliCommand::Firmware:
+            worker.Buffer().bytes = std::move(input.image);
+            worker.Buffer().position = 0;
+            return kJobFirmwareUpdate;
+        default:
+            return kJobIdentify;
+    }
+}
+
+std::string SuccessMessage(const CliRequest& request, const TCommThread& worker,
+                           const TransferInput& input, double elapsed) {
+    switch (request.command) {
+        case CliCommand::Identify:
+            return "identified " + worker.Identity() + " on " + Where(request);
+        case CliCommand::Download:
+        case CliCommand::Firmware: {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.1f", elapsed);
+            return input.what + " sent to " + Where(request) + " in " + seconds + " s";
+        }
+        default:
+            return request.settingName + " written on " + Where(request);
+    }
+}
+
+int RunJob(const CliRequest& request, TransferInput& input, const std::string& exeFolder) {
     CliObserver observer(request, exeFolder);
     TCommThread worker(observer);
-    uint8_t job = kJobIdentify;
-    if (request.command == CliCommand::Setting) {
-        worker.Payload() = request.payload;
-        job = kJobSendSetting;
-    }
+    const uint8_t job = FillRequest(request, input, worker);
     const auto started = std::chrono::steady_clock::now();
     worker.StartJob(job);
     worker.JobDoneEvent().Wait(24 * 3600 * 1000);
@@ -59,14 +91,9 @@ int RunJob(const CliRequest& request, const std::string& exeFolder) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     const int code = worker.ErrorCode();
-    std::string message;
-    if (code != kErrorNone) {
-        message = worker.FailureReason();
-    } else if (request.command == CliCommand::Identify) {
-        message = "identified " + worker.Identity() + " on " + Where(request);
-    } else {
-        message = request.settingName + " written on " + Where(request);
-    }
+    const std::string message = code != kErrorNone
+                                    ? worker.FailureReason()
+                                    : SuccessMessage(request, worker, input, elapsed);
     if (request.json) {
         nlohmann::json result = {{"event", "result"},
                                  {"ok", code == 0},
@@ -99,5 +126,16 @@ int main(int argc, char** argv) {
     const CliRequest& request = *parsed.request;
     if (request.command == CliCommand::Ports)
         return ListPorts(request);
-    return RunJob(request, ExecutableFolder(argv[0]));
+    if (request.command == CliCommand::CheckFirmware)
+        return CheckFirmwareCommand(request);
+    TransferInput input;
+    const bool transfer =
+        request.command == CliCommand::Download || request.command == CliCommand::Firmware;
+    if (transfer && !LoadTransferInput(request, input))
+        return kExitUsage;
+    if (transfer && request.dryRun) {
+        PrintTransferPlan(request, input);
+        return 0;
+    }
+    return RunJob(request, input, ExecutableFolder(argv[0]));
 }

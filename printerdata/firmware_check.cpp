@@ -9,6 +9,20 @@ uint32_t LittleEndian32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+void PutLittleEndian32(uint8_t* p, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t WordSum(std::span<const uint8_t> image) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i + 4 <= image.size(); i += 4)
+        sum += LittleEndian32(image.data() + i);
+    return sum;
+}
+
+constexpr size_t kSealWordOffset = 8;
+
 }  // namespace
 
 FirmwareCheckResult CheckFirmwareImage(std::span<const uint8_t> image) {
@@ -29,10 +43,7 @@ FirmwareCheckResult CheckFirmwareImage(std::span<const uint8_t> image) {
                         " bytes but has " + std::to_string(result.size);
         return result;
     }
-    uint32_t sum = 0;
-    const size_t words = image.size() / 4;
-    for (size_t i = 0; i < words; ++i)
-        sum += LittleEndian32(image.data() + 4 * i);
+    const uint32_t sum = WordSum(image);
     result.sum = sum;
     if (sum != 0) {
         char text[80];
@@ -42,4 +53,12 @@ FirmwareCheckResult CheckFirmwareImage(std::span<const uint8_t> image) {
         result.reason = text;
     }
     return result;
+}
+
+void SealFirmwareImage(std::span<uint8_t> image) {
+    if (image.size() < kSealWordOffset + 4)
+        return;
+    PutLittleEndian32(image.data() + kFirmwareLengthOffset, static_cast<uint32_t>(image.size()));
+    PutLittleEndian32(image.data() + kSealWordOffset, 0);
+    PutLittleEndian32(image.data() + kSealWordOffset, 0u - WordSum(image));
 }

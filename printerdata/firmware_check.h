@@ -31,3 +31,8 @@ struct FirmwareCheckResult {
 
 // Checks the rules in order and stops at the first that fails.
 FirmwareCheckResult CheckFirmwareImage(std::span<const uint8_t> image);
+
+// Turns `image` (at least 12 bytes) into one that passes the check when it is
+// long enough: writes its length at offset 4 and sets the word at offset 8
+// so that all words add up to 0. For sample images and tests.
+void SealFirmwareImage(std::span<uint8_t> image);

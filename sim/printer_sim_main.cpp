@@ -7,10 +7,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "firmware_check.h"
 #include "sim_command_line.h"
 #include "virtual_printer.h"
 
@@ -83,6 +86,24 @@ void PrintCommand(const ReceivedCommand& command) {
                  command.note.empty() ? "" : ", ", command.note.c_str());
 }
 
+// A valid image with a random body, for demos and trying the update.
+int WriteSampleFirmware(const std::string& path, uint32_t size) {
+    std::vector<uint8_t> image(size);
+    std::mt19937 random(std::random_device{}());
+    for (uint8_t& b : image)
+        b = static_cast<uint8_t>(random());
+    SealFirmwareImage(image);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(size));
+    out.close();
+    if (!out) {
+        std::cerr << "printer-sim: cannot write " << path << "\n";
+        return 1;
+    }
+    std::cout << "wrote a firmware image of " << size << " bytes to " << path << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +118,8 @@ int main(int argc, char** argv) {
         std::cout << SimUsage();
         return 0;
     }
+    if (line.makeFirmwarePath)
+        return WriteSampleFirmware(*line.makeFirmwarePath, line.makeFirmwareSize);
     int signalRead = -1;
     if (!InstallSignalHandlers(signalRead, error)) {
         std::cerr << "printer-sim: " << error << "\n";

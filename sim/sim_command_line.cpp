@@ -3,6 +3,7 @@
 #include <limits>
 #include <optional>
 
+#include "firmware_check.h"
 #include "int_conversion.h"
 
 namespace {
@@ -138,6 +139,17 @@ bool ParseSimCommandLine(const std::vector<std::string>& args, SimCommandLine& l
             if (!value(text) || !ParseUdpAddress(text, address, error))
                 return false;
             line.udp = address;
+        } else if (arg == "--make-firmware") {
+            std::string path;
+            if (!value(path) || !value(text) ||
+                !ParseInto(arg, text, line.makeFirmwareSize, error, kSimMemorySize))
+                return false;
+            if (line.makeFirmwareSize < kFirmwareMinimumSize) {
+                error = "--make-firmware: an image has at least " +
+                        std::to_string(kFirmwareMinimumSize) + " bytes";
+                return false;
+            }
+            line.makeFirmwarePath = path;
         } else if (arg == "--fault") {
             if (!value(text) || !ParseSimFault(text, line.faults, error))
                 return false;
@@ -189,6 +201,10 @@ Faults (--fault may be given more than once):
   --fault identity=TEXT      answer identify with TEXT
   --fault refuse-rate=RATE   no reply to a rate change to RATE
   --fault hang-up-after=N    hang the line up at the block after N blocks
+
+Files:
+  --make-firmware FILE SIZE  write a valid sample firmware image of SIZE bytes
+                        (random body, its length and word sum set) and end
 
 Numbers are decimal, or hexadecimal after "$" or "0x". SIGINT or SIGTERM ends it.
 )";

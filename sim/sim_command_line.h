@@ -22,6 +22,9 @@ struct SimCommandLine {
     std::optional<SimUdpAddress> udp;     // serve UDP instead of a pty
     bool quiet = false;                   // no line per command on stderr
     bool help = false;
+    // --make-firmware FILE SIZE: write a sample image and end.
+    std::optional<std::string> makeFirmwarePath;
+    uint32_t makeFirmwareSize = 0;
 };
 
 // `args` without the program name. False with `error` on the first wrong

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -201,6 +202,66 @@ TEST_F(CliAgainstPrinter, EachFailureClassHasItsExitStatusAndAPlainReason) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("'9600 ' is not a valid integer value"), std::string::npos) << r.err;
     EXPECT_EQ(printer.CommandCount(), before);  // nothing was sent
+}
+
+TEST_F(CliAgainstPrinter, TransferCommandsSendTheirFilesAndRefuseBadInputUnsent) {
+    const fs::path folder = logPath.parent_path();
+    const fs::path font = folder / ("cli-font-" + std::to_string(getpid()) + ".bin");
+    const fs::path image = folder / ("cli-image-" + std::to_string(getpid()) + ".bin");
+    std::vector<uint8_t> bytes(700);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 3);
+    std::ofstream(font, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(700));
+    ChildResult r = RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "1000"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    // Bad input: exit 2 with the reason, and the printer never hears of it.
+    struct Refused {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Refused refused[] = {
+        {{"font", (folder / "missing.bin").string()}, "does not exist"},
+        {{"download", "--command", "0x2D", "--address", "$FFFFFF00", font.string()},
+         "address space"},
+        {{"download", "--command", "2D", font.string()}, "'2D' is not a valid integer value"},
+        {{"firmware", font.string()}, "not a valid firmware image"},
+    };
+    for (const Refused& c : refused) {
+        r = Cli(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.args[0];
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
+    r = RunChild({PRINTER_CLI_PATH, "check-firmware", font.string()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("states a length of"), std::string::npos) << r.err;
+    r = RunChild({PRINTER_CLI_PATH, "check-firmware", image.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    r = Cli({"font", "--dry-run", font.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("3 blocks from 0x00000000"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("the last at 0x00000200"), std::string::npos) << r.out;
+    EXPECT_EQ(printer.CommandCount(), 0u);
+
+    r = Cli({"font", font.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("OK: cli-font-"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("100% (700 of 700 bytes)"), std::string::npos) << r.err;
+    EXPECT_EQ(printer.Memory().at(0x63), bytes);
+
+    r = Cli({"--json", "download", "--command", "$2D", "--address", "0x1000", font.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(R"({"done":700,"event":"progress","total":700})"), std::string::npos)
+        << r.out;
+    const std::vector<uint8_t> logo = printer.Memory().at(0x2D);
+    EXPECT_EQ(std::vector<uint8_t>(logo.begin() + 0x1000, logo.end()), bytes);
+
+    r = Cli({"firmware", image.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(printer.FirmwareAccepted());
+    fs::remove(font);
+    fs::remove(image);
 }
 
 }  // namespace

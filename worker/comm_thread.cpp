@@ -67,8 +67,14 @@ void TCommThread::RunJob(uint8_t jobCode, const JobEnvironment& environment) {
             case kJobIdentify:
                 DoIdentify();
                 break;
+            case kJobDownloadFiles:
+                DoDownloadFiles();
+                break;
             case kJobSendSetting:
                 DoSendSetting();
+                break;
+            case kJobFirmwareUpdate:
+                DoFirmwareUpdate();
                 break;
             default:
                 break;  // no printer work

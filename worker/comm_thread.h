@@ -13,8 +13,10 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "auto_reset_event.h"
+#include "block_transfer.h"
 #include "comm_observer.h"
 #include "debug_log.h"
 #include "frame.h"
@@ -26,6 +28,12 @@ inline constexpr int kProgressIntervalMs = 70;
 inline constexpr int kSettingTries = 3;
 inline constexpr int kSettingTimeoutMs = 1000;
 inline constexpr const char* kDebugLogName = "debug.log";
+// Block transfers run at this rate, whatever rate the job opened at.
+inline constexpr int32_t kTransferRate = 115200;
+inline constexpr int kEndUpdateTries = 1;
+inline constexpr int kEndUpdateTimeoutMs = 600;
+
+struct PreparedDownload;
 
 class TCommThread {
   public:
@@ -67,6 +75,11 @@ class TCommThread {
     void SaveLog(const JobEnvironment& environment);
     void DoIdentify();
     void DoSendSetting();
+    void DoDownloadFiles();
+    bool SendDownloads(std::vector<PreparedDownload>& files);
+    void DoFirmwareUpdate();
+    BlockSender LinkSender();
+    BlockProgress TransferProgress();
 
     CommObserver& observer_;
     DebugLog log_;

@@ -61,8 +61,8 @@ TfrmMain& WindowHarness::Open(const QString& port) {
     options.exeFolder = QString::fromStdString(folder_.string());
     options.iniFileName = QStringLiteral("printer-tool.ini");
     options.port = port;
-    options.showMessage = [this](MessageKind kind, const QString& text) {
-        messages.push_back({kind, text});
+    options.showMessage = [this](const WindowMessage& message) {
+        messages.push_back(message);
         if (onMessage)
             onMessage(messages.back());
     };

@@ -19,10 +19,7 @@ inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
-struct RecordedMessage {
-    MessageKind kind;
-    QString text;
-};
+using RecordedMessage = WindowMessage;
 
 class WindowHarness {
   public:

@@ -1,0 +1,102 @@
+// FONT and PROGRAM from the window to the virtual printer, with the file
+// dialog answered by the test.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <fstream>
+
+#include "firmware_check.h"
+#include "printer_window.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using AppTransferButtons = PrinterWindowTest;
+
+Bytes Pattern(size_t size) {
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 13 + 5);
+    return bytes;
+}
+
+std::string Write(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+}
+
+TEST_F(AppTransferButtons, FontSendsFontBinFromTheExecutablesFolder) {
+    StartPtyPrinter();
+    OpenWindow();
+    auto* font = harness.Find<QPushButton>("btFont");
+
+    // Without the file: a message naming where it was looked for, nothing sent.
+    font->click();
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(harness.messages[0].text.contains(
+        QString::fromStdString((harness.Folder() / "font.bin").string())));
+    EXPECT_EQ(printer.CommandCount(), 0u);
+
+    harness.messages.clear();
+    const Bytes bytes = Pattern(600);
+    Write(harness.Folder() / "font.bin", bytes);
+    font->click();
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].text, "OK");
+    EXPECT_EQ(printer.Memory().at(0x63), bytes);
+    EXPECT_EQ(harness.Find<QLabel>("StatusPanel0")->text(), "Finished: 100.0%(2/2)");
+    EXPECT_EQ(harness.Find<QLabel>("StatusPanel1")->text(), "DOWNLOAD font.bin");
+}
+
+TEST_F(AppTransferButtons, ProgramChecksTheChosenImageBeforeSendingIt) {
+    StartPtyPrinter();
+    OpenWindow();
+    auto* program = harness.Find<QPushButton>("btUpdate");
+
+    // Cancelled: nothing at all.
+    program->click();
+    ASSERT_EQ(harness.fileRequests.size(), 1u);
+    EXPECT_EQ(harness.fileRequests[0].folder, harness.Window().ExeFolder());
+    EXPECT_EQ(harness.fileRequests[0].filters.value(0), "BINARY FILE(*.bin)");
+    EXPECT_TRUE(harness.messages.empty());
+
+    // Each rule that fails gives the same box, with the rule in its detail.
+    Bytes tooShort = Pattern(255);
+    Bytes wrongLength = Pattern(512);
+    SealFirmwareImage(wrongLength);
+    wrongLength[4] += 1;
+    wrongLength[8] -= 1;  // the sum stays 0
+    Bytes badSum = Pattern(512);
+    SealFirmwareImage(badSum);
+    badSum[300] ^= 0x10;
+    const std::pair<Bytes, const char*> rejected[] = {
+        {tooShort, "fewer than the 256"}, {wrongLength, "states a length of 513"},
+        {badSum, "add up to 0x"}};
+    for (const auto& [image, detail] : rejected) {
+        harness.messages.clear();
+        harness.fileAnswers = {QString::fromStdString(Write(harness.Folder() / "fw.bin", image))};
+        program->click();
+        ASSERT_EQ(harness.messages.size(), 1u) << detail;
+        EXPECT_EQ(harness.messages[0].text, "Invalid file");
+        EXPECT_EQ(harness.messages[0].caption, "QVX-II Print Tool");
+        EXPECT_TRUE(harness.messages[0].detail.contains(QLatin1String(detail)))
+            << harness.messages[0].detail.toStdString();
+    }
+    EXPECT_EQ(printer.CommandCount(), 0u);
+
+    harness.messages.clear();
+    Bytes image = Pattern(1000);
+    SealFirmwareImage(image);
+    harness.fileAnswers = {QString::fromStdString(Write(harness.Folder() / "fw.bin", image))};
+    program->click();
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].text, "OK");
+    EXPECT_TRUE(printer.FirmwareAccepted());
+    EXPECT_EQ(harness.Find<QLabel>("StatusPanel0")->text(), "Finished: 100.0%(3/3)");
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+#include "block_transfer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "frame.h"
+#include "printer_commands.h"
+
+namespace {
+
+bool StartsSector(uint32_t address) {
+    return address % kSectorSize == 0;
+}
+
+int32_t ProgressCount(uint64_t bytes) {
+    return static_cast<int32_t>(std::min<uint64_t>(bytes, INT32_MAX));
+}
+
+}  // namespace
+
+std::string HexAddress(uint32_t address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(address));
+    return text;
+}
+
+int DownloadBlockTimeoutMs(uint32_t address) {
+    return StartsSector(address) ? kDownloadSectorTimeoutMs : kBlockTimeoutMs;
+}
+
+int FirmwareBlockTimeoutMs(uint32_t offset) {
+    return StartsSector(offset) ? kFirmwareSectorTimeoutMs : kBlockTimeoutMs;
+}
+
+bool SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_t start,
+                        const std::string& name, const BlockSender& send,
+                        const BlockProgress& progress) {
+    std::array<uint8_t, kBlockBufferSize> buffer{};
+    for (size_t position = 0; position < file.size();) {
+        const size_t count = std::min<size_t>(kBlockSize, file.size() - position);
+        // Addresses are 32-bit; the caller has made sure the file does not
+        // run past the top.
+        const uint32_t address = start + static_cast<uint32_t>(position);
+        std::memcpy(buffer.data(), file.data() + position, count);
+        BlockCommand block;
+        block.command = command;
+        block.parameter = address;
+        block.data = buffer.data();
+        block.maxReply = kDownloadReplyRoom;
+        block.length = static_cast<int>(count);
+        block.timeoutMs = DownloadBlockTimeoutMs(address);
+        block.what = name + " block at " + HexAddress(address);
+        if (send(block) < 0)
+            return false;
+        position += count;
+        progress(ProgressCount(position), ProgressCount(file.size()));
+    }
+    return true;
+}
+
+bool SendFirmwareBlocks(std::span<const uint8_t> image, const BlockSender& send,
+                        const BlockProgress& progress) {
+    std::array<uint8_t, kBlockBufferSize> buffer{};
+    for (size_t offset = 0; offset < image.size();) {
+        const size_t count = std::min<size_t>(kBlockSize, image.size() - offset);
+        // Only the last block can be short; the rest of it stays 0xFF, as
+        // erased flash reads.
+        std::fill_n(buffer.begin(), kBlockSize, kFirmwareFill);
+        std::memcpy(buffer.data(), image.data() + offset, count);
+        const uint32_t parameter = static_cast<uint32_t>(offset);
+        BlockCommand block;
+        block.command = kCommandFirmwareBlock;
+        block.parameter = parameter;
+        block.data = buffer.data();
+        block.maxReply = kFirmwareReplyRoom;
+        block.length = kBlockSize;
+        block.timeoutMs = FirmwareBlockTimeoutMs(parameter);
+        block.what = "the firmware block at " + HexAddress(parameter);
+        if (send(block) < 0)
+            return false;
+        offset += count;
+        progress(ProgressCount(offset), ProgressCount(image.size()));
+    }
+    return true;
+}
+
+TransferPlan PlanTransfer(uint64_t size, uint32_t start, bool fixedBlocks, uint32_t rate) {
+    TransferPlan plan;
+    plan.bytes = size;
+    plan.blocks = (size + kBlockSize - 1) / kBlockSize;
+    plan.firstAddress = start;
+    plan.lastAddress =
+        plan.blocks == 0 ? start
+                         : static_cast<uint32_t>(start + (plan.blocks - 1) * uint64_t{kBlockSize});
+    // Each block is a command frame out and an empty reply frame back.
+    const uint64_t dataBytes = fixedBlocks ? plan.blocks * kBlockSize : size;
+    const uint64_t lineBytes = dataBytes + plan.blocks * 2 * kFrameHeaderSize;
+    if (rate > 0)
+        plan.wireSeconds = static_cast<double>(lineBytes) * 10.0 / rate;
+    return plan;
+}
+
+std::optional<std::string> AddressRangeProblem(uint64_t size, uint32_t start) {
+    constexpr uint64_t kAddressSpace = uint64_t{1} << 32;
+    if (size == 0 || uint64_t{start} + size <= kAddressSpace)
+        return std::nullopt;
+    return "its " + std::to_string(size) + " bytes from " + HexAddress(start) +
+           " would run past the 32-bit address space (the last address is 0xFFFFFFFF)";
+}

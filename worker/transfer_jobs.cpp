@@ -1,0 +1,72 @@
+// Jobs 3 and 5: files downloaded into the printer's memory, and a firmware
+// image written into it, both in acknowledged 256-byte blocks at the
+// transfer rate.
+#include "block_transfer.h"
+#include "comm_thread.h"
+#include "firmware_check.h"
+#include "transfer_input.h"
+
+BlockSender TCommThread::LinkSender() {
+    return [this](const BlockCommand& block) {
+        return link_.SendCommand(block.command, block.parameter, block.data, block.maxReply,
+                                 block.length, block.tries, block.timeoutMs, block.what);
+    };
+}
+
+BlockProgress TCommThread::TransferProgress() {
+    return
+        [this](int32_t done, int32_t total) { ReportProgress(std::string(), done, total, false); };
+}
+
+void TCommThread::DoDownloadFiles() {
+    // Every file is read and checked before the printer is contacted: a
+    // missing file or a bad entry sends nothing at all.
+    std::vector<PreparedDownload> files;
+    std::string problem;
+    if (!PrepareDownloads(downloads_, files, problem)) {
+        link_.Fail(kErrorBadRequest, "nothing was sent: " + problem);
+        return;
+    }
+    if (link_.OpenLink(portName_, portRate_) && link_.SwitchBaud(kTransferRate) &&
+        link_.EnterDownloadMode() && SendDownloads(files)) {
+        // Only a transfer that went through returns to the job's rate.
+        link_.SwitchBaud(portRate_);
+    }
+    link_.CloseLink();
+}
+
+bool TCommThread::SendDownloads(std::vector<PreparedDownload>& files) {
+    for (PreparedDownload& file : files) {
+        fileBuffer_.bytes = std::move(file.bytes);
+        fileBuffer_.position = 0;
+        ReportProgress("DOWNLOAD " + file.name, 0, 0, true);
+        if (!SendDownloadBlocks(fileBuffer_.bytes, file.command, file.start, file.name,
+                                LinkSender(), TransferProgress()))
+            return false;
+        fileBuffer_.position = fileBuffer_.bytes.size();
+    }
+    return true;
+}
+
+void TCommThread::DoFirmwareUpdate() {
+    // The front ends check the image before they hand it over; an image
+    // that fails the check is never written into a printer.
+    const FirmwareCheckResult check = CheckFirmwareImage(fileBuffer_.bytes);
+    if (!check.Sound()) {
+        link_.Fail(kErrorBadRequest, "the firmware image was not sent: " + check.reason);
+        return;
+    }
+    fileBuffer_.position = 0;
+    if (link_.OpenLink(portName_, portRate_) && link_.SwitchBaud(kTransferRate) &&
+        link_.EnterUpdateMode() &&
+        SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(), TransferProgress())) {
+        fileBuffer_.position = fileBuffer_.bytes.size();
+        // Its reply is not examined beyond arriving: a missing one leaves
+        // error 3, so an update whose end was not confirmed never passes
+        // for a success. The port stays at the transfer rate until closed.
+        uint8_t buffer[kBlockBufferSize] = {};
+        link_.SendCommand(kCommandMode, kModeEndUpdate, buffer, kFirmwareReplyRoom, 0,
+                          kEndUpdateTries, kEndUpdateTimeoutMs, "the end-of-update command");
+    }
+    link_.CloseLink();
+}
