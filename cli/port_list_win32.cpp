@@ -10,7 +10,7 @@
 // clang-format on
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
 #include <cwctype>
 
 #include "port_list.h"
