@@ -86,6 +86,9 @@ int32_t ReadInteger(const IniFile& ini, std::string_view section, std::string_vi
 StartSettings ReadStartSettings(const IniFile& ini) {
     StartSettings s;
     s.caption = ReadText(ini, kApp, "CAPTION", "");
+    s.transferRate = ReadInteger(ini, kApp, "TRANSFER RATE", s.transferRate);
+    if (s.transferRate <= 0)
+        s.transferRate = StartSettings{}.transferRate;
 
     s.logo.size = ReadInteger(ini, kLogo, "SIZE", s.logo.size);
     s.logo.width = ReadInteger(ini, kLogo, "WIDTH", s.logo.width);

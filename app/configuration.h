@@ -58,6 +58,9 @@ struct StartSettings {
     std::vector<int32_t> codePageNumbers;    // entry i belongs to name i
 
     DatagramEndpoint endpoint;  // [NET] HOST and PORT
+    // [APP] TRANSFER RATE: what block transfers ask the printer for; read,
+    // never written.
+    int32_t transferRate = 115200;
 };
 
 // What the window hands back at exit: its values and control texts as they

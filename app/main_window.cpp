@@ -98,6 +98,7 @@ void TfrmMain::ConnectHandlers() {
             [this] { btDeleteLogo->setEnabled(actDelete->isEnabled()); });
     connect(ListLogo, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(ListLogo->viewport()->mapToGlobal(at)); });
+    ConnectLogoHandlers();
 }
 
 void TfrmMain::FormCreate(const WindowOptions& options) {
@@ -167,6 +168,7 @@ void TfrmMain::LoadConfiguration() {
     const LogoList logos = LoadLogoList(s.logoFiles, ExeFolder_);
     LogoPaths = logos.paths;
     ListLogo->addItems(logos.displayNames);
+    BuildLogoImage();  // the space text waits for the first ADD or DELETE
 
     SelectRate(ComboSetBaudRate, s.paraBaudRate);
     SelectIndex(ComboDensity, s.densityIndex);
@@ -196,6 +198,7 @@ void TfrmMain::LoadConfiguration() {
     SelectIndex(ComboCodePage, s.codePageIndex);
 
     endpoint_ = s.endpoint;
+    transferRate_ = s.transferRate;
 }
 
 ExitSettings TfrmMain::ReadExitSettings() const {
@@ -340,6 +343,7 @@ void TfrmMain::RunJob(uint8_t jobCode, int32_t portRate) {
     environment.portRate = PortRate;
     environment.exeFolder = Utf8(ExeFolder_);
     environment.endpoint = endpoint_;
+    environment.transferRate = transferRate_;
     observer_->SetEnvironment(environment);
     if (!worker_->StartJob(jobCode)) {
         ShowMessage(MessageKind::Error, QStringLiteral("Another job is still running."));

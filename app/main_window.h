@@ -15,6 +15,7 @@
 
 #include "comm_thread.h"
 #include "configuration.h"
+#include "logo_image.h"
 
 class QAction;
 class QComboBox;
@@ -124,6 +125,17 @@ class TfrmMain : public QMainWindow {
     void ShowMessage(const WindowMessage& message);
     QString AskForFile(const OpenFileRequest& request);
 
+    // The NVRAM tab: the logo list, its image and DOWNLOAD.
+    void ConnectLogoHandlers();
+    bool BuildLogoImage();
+    void actAddLogoExecute();
+    void actDeleteExecute();
+    void actAddLogoUpdate();
+    void actDeleteUpdate();
+    void UpdateSpaceStatus();
+    void ShowLogoPreviews();
+    void btLOGOClick();
+
     // Top row.
     QComboBox* ComboPort = nullptr;
     QComboBox* ComboBaud = nullptr;
@@ -175,9 +187,11 @@ class TfrmMain : public QMainWindow {
     QString IniFileName_;
     LogoSettings Logo;
     QStringList LogoPaths;
+    LogoBuild LogoImage;
     QStringList CodePageNames;
     std::vector<int32_t> CodePageNumbers;
     DatagramEndpoint endpoint_;
+    int32_t transferRate_ = 115200;
 
     MessageSink showMessage_;
     SoundSink playSound_;

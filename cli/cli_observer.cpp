@@ -17,6 +17,7 @@ CliObserver::CliObserver(const CliRequest& request, std::string exeFolder)
     environment_.exeFolder = std::move(exeFolder);
     environment_.debugLogPath = request.logPath;
     environment_.endpoint = request.endpoint;
+    environment_.transferRate = request.transferRate;
 }
 
 void CliObserver::JobProgress(int32_t done, int32_t total) {

@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <initializer_list>
 #include <iostream>
 
 #include "cli_request.h"
@@ -8,6 +9,13 @@
 #include "setting_packers.h"
 
 namespace {
+
+#ifdef PRINTER_CLI_LOGO
+constexpr const char* kLogoNote = "";
+#else
+constexpr const char* kLogoNote =
+    "This printer-cli was built without Qt's image support: it has no logo command.\n\n";
+#endif
 
 constexpr const char* kExitCodes =
     "Exit status:\n"
@@ -70,6 +78,64 @@ std::string FileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// "--option: '<text>' is not a valid integer value" for the first text that
+// does not convert; nothing when all do.
+std::optional<std::string> FirstNonInteger(
+    std::initializer_list<std::pair<const char*, const std::string&>> options) {
+    for (const auto& [option, text] : options) {
+        if (!ParseInt32(text))
+            return std::string(option) + ": " + InvalidIntegerMessage(text);
+    }
+    return std::nullopt;
+}
+
+#ifdef PRINTER_CLI_LOGO
+struct LogoOptions {
+    std::vector<std::string> pictures;
+    std::string size = "65536";
+    std::string width = "384";
+    std::string command = "45";
+    std::string address = "0";
+    std::string output;
+    std::string preview;
+    bool dryRun = false;
+};
+
+void AddLogoCommand(CLI::App& app, LogoOptions& logo) {
+    CLI::App* command = app.add_subcommand(
+        "logo", "compose pictures (BMP, PNG, GIF, JPEG) into the NV logo image and download it");
+    command->add_option("--size", logo.size, "the printer's logo memory in bytes")
+        ->capture_default_str();
+    command->add_option("--width", logo.width, "the widest picture in dots")->capture_default_str();
+    command->add_option("--command", logo.command, "the command code of the logo blocks")
+        ->capture_default_str();
+    command->add_option("--address", logo.address, "the address of the first block")
+        ->capture_default_str();
+    command->add_option("--output", logo.output, "also write the image to this file");
+    command->add_option("--preview", logo.preview, "write a PNG of the dots the printer prints");
+    command->add_flag("--dry-run", logo.dryRun,
+                      "compose and write the files, show what would be sent; open no port");
+    command->add_option("PICTURE", logo.pictures, "the pictures, in order")->required();
+}
+
+// The usage error's message when a number does not convert; nothing when
+// all do.
+std::optional<std::string> FillLogoRequest(const LogoOptions& logo, CliRequest& request) {
+    if (auto bad = FirstNonInteger({{"--size", logo.size},
+                                    {"--width", logo.width},
+                                    {"--command", logo.command},
+                                    {"--address", logo.address}}))
+        return bad;
+    request.command = CliCommand::Logo;
+    request.logo = {logo.pictures, *ParseInt32(logo.size), *ParseInt32(logo.width), logo.output,
+                    logo.preview};
+    request.download.command = logo.command;
+    request.download.address = logo.address;
+    request.dryRun = logo.dryRun;
+    return std::nullopt;
+}
+#endif
+
 int UsageError(const std::string& message) {
     std::cerr << "printer-cli: " << message << "\n";
     return kExitUsage;
@@ -91,7 +157,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
     CLI::App app{"Service tool for receipt printers on a serial port or UDP.", "printer-cli"};
     app.footer(std::string("Numbers may be decimal or hexadecimal after \"$\" or \"0x\".\n"
                            "The port \"TCP/IP\" talks to --udp instead of a serial port.\n\n") +
-               kExitCodes);
+               kLogoNote + kExitCodes);
     app.require_subcommand(1);
 
     std::string port = "COM1";
@@ -103,6 +169,10 @@ CliParse ParseCommandLine(int argc, char** argv) {
     app.add_option("-b,--baud", baud, "the rate the printer talks at now, in bit/s")
         ->capture_default_str();
     app.add_option("--udp", udp, "HOST:PORT of the printer for the port TCP/IP")
+        ->capture_default_str();
+    std::string transferRate = "115200";
+    app.add_option("--transfer-rate", transferRate,
+                   "the rate of block transfers; a printer that does not take it gets 115200")
         ->capture_default_str();
     app.add_option("--log", request.logPath,
                    "write the debug log here (default: debug.log beside the program)");
@@ -186,6 +256,11 @@ CliParse ParseCommandLine(int argc, char** argv) {
         "check-firmware", "check a firmware image without a printer (exit 0 valid, 2 not)");
     checkCommand->add_option("FILE", checkFile, "the firmware image")->required();
 
+#ifdef PRINTER_CLI_LOGO
+    LogoOptions logo;
+    AddLogoCommand(app, logo);
+#endif
+
     CliParse result;
     try {
         app.parse(argc, argv);
@@ -201,6 +276,14 @@ CliParse ParseCommandLine(int argc, char** argv) {
         return result;
     }
     request.rate = *rate;
+    const auto fast = ParseInt32(transferRate);
+    if (!fast || *fast <= 0) {
+        result.exitCode =
+            UsageError("--transfer-rate: " + (fast ? "'" + transferRate + "' is not a line rate"
+                                                   : InvalidIntegerMessage(transferRate)));
+        return result;
+    }
+    request.transferRate = *fast;
     const auto endpoint = ParseEndpoint(udp);
     if (!endpoint) {
         result.exitCode = UsageError("--udp: '" + udp + "' is not HOST:PORT");
@@ -248,14 +331,10 @@ CliParse ParseCommandLine(int argc, char** argv) {
         request.download = {fontFile, FileName(fontFile), "$63", "0"};
         request.dryRun = fontDryRun;
     } else if (name == "download") {
-        for (const auto& [option, text] :
-             {std::pair<const char*, const std::string&>{"--command", downloadCode},
-              {"--address", downloadAddress}}) {
-            if (!ParseInt32(text)) {
-                result.exitCode =
-                    UsageError(std::string(option) + ": " + InvalidIntegerMessage(text));
-                return result;
-            }
+        if (auto bad =
+                FirstNonInteger({{"--command", downloadCode}, {"--address", downloadAddress}})) {
+            result.exitCode = UsageError(*bad);
+            return result;
         }
         request.command = CliCommand::Download;
         request.download = {downloadFile, FileName(downloadFile), downloadCode, downloadAddress};
@@ -267,6 +346,13 @@ CliParse ParseCommandLine(int argc, char** argv) {
     } else if (name == "check-firmware") {
         request.command = CliCommand::CheckFirmware;
         request.firmwarePath = checkFile;
+#ifdef PRINTER_CLI_LOGO
+    } else if (name == "logo") {
+        if (auto bad = FillLogoRequest(logo, request)) {
+            result.exitCode = UsageError(*bad);
+            return result;
+        }
+#endif
     } else if (name == "factory") {
         packed = PackFactory({factory.first, factory.second});
         request.settingName = "model name and serial number";

@@ -5,17 +5,30 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "datagram_transport.h"
 #include "job_request.h"
 #include "setting_payload.h"
 
-enum class CliCommand { Ports, Identify, Setting, Download, Firmware, CheckFirmware };
+enum class CliCommand { Ports, Identify, Setting, Download, Firmware, CheckFirmware, Logo };
+
+// For CliCommand::Logo: the pictures, in order, and where their image goes
+// besides the printer. The command code and start address are those of
+// `download`.
+struct LogoRequest {
+    std::vector<std::string> pictures;
+    int32_t size = 65536;  // the printer's logo memory in bytes
+    int32_t width = 384;   // the widest picture in dots
+    std::string output;    // also write the image here
+    std::string preview;   // write a PNG of the dots here
+};
 
 struct CliRequest {
     CliCommand command = CliCommand::Identify;
     std::string port = "COM1";
     int32_t rate = 9600;
+    int32_t transferRate = 115200;  // block transfers ask the printer for this rate
     DatagramEndpoint endpoint;
     std::string logPath;  // empty: "debug.log" beside the executable
     bool json = false;
@@ -24,6 +37,7 @@ struct CliRequest {
     SettingPayload payload;    // for CliCommand::Setting
     DownloadEntry download;    // for CliCommand::Download ("font" is a download of 0x63 from 0)
     std::string firmwarePath;  // for CliCommand::Firmware and CheckFirmware
+    LogoRequest logo;          // for CliCommand::Logo
     bool dryRun = false;       // check the input and show what would be sent; open no port
 };
 

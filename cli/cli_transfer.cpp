@@ -31,7 +31,8 @@ bool LoadTransferInput(const CliRequest& request, TransferInput& input) {
             std::cerr << "printer-cli: " << error << "\n";
             return false;
         }
-        input.plan = PlanTransfer(input.image.size(), 0, true, kTransferRate);
+        input.plan =
+            PlanTransfer(input.image.size(), 0, true, static_cast<uint32_t>(request.transferRate));
         input.what = Describe("firmware image " + request.firmwarePath, input.plan, "");
         return true;
     }
@@ -41,7 +42,8 @@ bool LoadTransferInput(const CliRequest& request, TransferInput& input) {
         return false;
     }
     const PreparedDownload& file = files.front();
-    input.plan = PlanTransfer(file.bytes.size(), file.start, false, kTransferRate);
+    input.plan = PlanTransfer(file.bytes.size(), file.start, false,
+                              static_cast<uint32_t>(request.transferRate));
     input.what = Describe(file.name, input.plan, ", command " + Hex16(file.command));
     return true;
 }
@@ -54,7 +56,7 @@ void PrintTransferPlan(const CliRequest& request, const TransferInput& input) {
                                     {"blocks", plan.blocks},
                                     {"first", plan.firstAddress},
                                     {"last", plan.lastAddress},
-                                    {"rate", kTransferRate},
+                                    {"rate", request.transferRate},
                                     {"wireSeconds", plan.wireSeconds}}
                          .dump()
                   << std::endl;
@@ -65,7 +67,7 @@ void PrintTransferPlan(const CliRequest& request, const TransferInput& input) {
     std::cout << "would send " << input.what << "\n"
               << "  blocks:   " << plan.blocks << ", the last at " << HexAddress(plan.lastAddress)
               << "\n"
-              << "  on line:  " << seconds << " s at " << kTransferRate << " bit/s\n";
+              << "  on line:  " << seconds << " s at " << request.transferRate << " bit/s\n";
 }
 
 int CheckFirmwareCommand(const CliRequest& request) {

@@ -8,6 +8,9 @@
 #include "cli_observer.h"
 #include "cli_request.h"
 #include "cli_transfer.h"
+#ifdef PRINTER_CLI_LOGO
+#include "cli_logo.h"
+#endif
 #include "comm_thread.h"
 #include "port_list.h"
 
@@ -123,11 +126,17 @@ int main(int argc, char** argv) {
     const CliParse parsed = ParseCommandLine(argc, argv);
     if (!parsed.request)
         return parsed.exitCode;
-    const CliRequest& request = *parsed.request;
+    CliRequest request = *parsed.request;
     if (request.command == CliCommand::Ports)
         return ListPorts(request);
     if (request.command == CliCommand::CheckFirmware)
         return CheckFirmwareCommand(request);
+#ifdef PRINTER_CLI_LOGO
+    // A logo is the download of the image its pictures make.
+    ScratchFile scratch;
+    if (request.command == CliCommand::Logo && !PrepareLogoDownload(request, scratch))
+        return kExitUsage;
+#endif
     TransferInput input;
     const bool transfer =
         request.command == CliCommand::Download || request.command == CliCommand::Firmware;

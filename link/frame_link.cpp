@@ -23,6 +23,9 @@ enum class ParseState { Hunt, Start, Header, Data };
 }  // namespace
 
 void FrameLink::SendFrame(const uint8_t* frame, int length) {
+    // The frame goes out first: it crosses the line while it is logged.
+    if (transport_ != nullptr)
+        transport_->Send(frame, length);
     if (log_ != nullptr) {
         log_->LogLine("Send " + std::to_string(length) + " bytes" + log_->Timestamp());
         if (length > kFrameHeaderSize) {
@@ -32,8 +35,6 @@ void FrameLink::SendFrame(const uint8_t* frame, int length) {
             log_->LogHex(frame, static_cast<size_t>(std::max(length, 0)));
         }
     }
-    if (transport_ != nullptr)
-        transport_->Send(frame, length);
 }
 
 int FrameLink::ReceiveReply(uint8_t* dest, int maxReply, int timeoutMs) {
@@ -49,59 +50,85 @@ int FrameLink::ReceiveReply(uint8_t* dest, int maxReply, int timeoutMs) {
 
 int FrameLink::ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs) {
     uint8_t buffer[kReceiveBufferSize];
-    int consumed = 0;
+    int filled = 0;  // bytes read during this wait
+    int parsed = 0;  // of those, the bytes the parser has looked at
     int frameStart = 0;
     int dataLength = 0;
     int result = -1;
+    bool checkFailed = false;
     ParseState state = ParseState::Hunt;
     lastWaitText_ = "no reply";
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
 
-    // Reads exactly `count` bytes behind what was consumed; false ends the wait.
-    auto readExactly = [&](int count) {
-        if (consumed + count > kReceiveBufferSize) {
+    // Reads up to `count` bytes behind those read; the count read, or -1
+    // when the wait is over (deadline, line failure, buffer full).
+    auto read = [&](int count) {
+        if (filled + count > kReceiveBufferSize) {
             lastWaitText_ = "a reply too long for the receive buffer";
-            return false;
+            return -1;
         }
         const int left = MsUntil(deadline);
         if (left <= 0)
-            return false;
-        const int got = transport_->Receive(buffer + consumed, count, left);
+            return -1;
+        const int got = transport_->Receive(buffer + filled, count, left);
         if (got < 0) {
             lastWaitText_ = "the line failed (" + transport_->LastError() + ")";
-            return false;
+            return -1;
         }
-        consumed += got;
-        return got == count;
+        filled += got;
+        return got;
+    };
+    // While hunting, one read may take as many bytes as the shortest frame
+    // that can begin at the next byte: never a byte of what follows the
+    // reply, and a whole reply without data in one system call.
+    auto nextByte = [&](int frameBytesLeft, uint8_t& b) {
+        // Nor past the byte that passes the cap.
+        const int atMost = std::min(frameBytesLeft, kReceiveCap + 1 - filled);
+        if (parsed == filled && (atMost <= 0 || read(atMost) <= 0))
+            return false;
+        b = buffer[parsed++];
+        return true;
+    };
+    // The header's rest and the data come in one read each; a short read
+    // ends the wait.
+    auto readUpTo = [&](int end) {
+        const int want = end - filled;
+        if (want > 0 && read(want) != want)
+            return false;
+        parsed = end;
+        return true;
     };
 
-    while (result < 0 && consumed <= kReceiveCap) {
+    while (result < 0 && filled <= kReceiveCap) {
         if (MsUntil(deadline) <= 0)
             break;
+        uint8_t b = 0;
         if (state == ParseState::Hunt) {
-            if (!readExactly(1))
+            if (!nextByte(kFrameHeaderSize, b))
                 break;
-            if (buffer[consumed - 1] == kFrameStart) {
-                frameStart = consumed - 1;
+            if (b == kFrameStart) {
+                frameStart = parsed - 1;
                 state = ParseState::Start;
             } else {
                 lastWaitText_ = "no reply (only noise)";
             }
         } else if (state == ParseState::Start) {
-            if (!readExactly(1))
+            if (!nextByte(kFrameHeaderSize - 1, b))
                 break;
-            const uint8_t b = buffer[consumed - 1];
             if (b == kReplyMark) {
                 state = ParseState::Header;
             } else if (b == kFrameStart) {
-                frameStart = consumed - 1;
+                frameStart = parsed - 1;
             } else {
                 state = ParseState::Hunt;
             }
         } else if (state == ParseState::Header) {
-            // After a failed check the same header is tested again and fails
-            // again: nothing more is accepted in this wait.
-            if (!readExactly(kFrameHeaderSize - 2))
+            // After a failed check the same header is tested again after
+            // each further read of its length, and fails again: nothing more
+            // is accepted in this wait.
+            const int end =
+                checkFailed ? filled + kFrameHeaderSize - 2 : frameStart + kFrameHeaderSize;
+            if (!readUpTo(end))
                 break;
             if (XorBytes(buffer + frameStart, 11) == 0) {
                 dataLength = FrameU16(buffer + frameStart + 8);
@@ -111,24 +138,28 @@ int FrameLink::ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs) {
                     state = ParseState::Data;
                 }
             } else {
+                checkFailed = true;
                 lastWaitText_ = "a reply with a bad header check";
             }
         } else {
-            if (!readExactly(dataLength))
+            const int end =
+                checkFailed ? filled + dataLength : frameStart + kFrameHeaderSize + dataLength;
+            if (!readUpTo(end))
                 break;
             const uint8_t* data = buffer + frameStart + kFrameHeaderSize;
             if ((buffer[frameStart + 11] ^ XorBytes(data, static_cast<size_t>(dataLength))) == 0) {
                 result = std::min(dataLength, std::max(maxReply, 0));
                 std::memcpy(dest, data, static_cast<size_t>(result));
             } else {
+                checkFailed = true;
                 lastWaitText_ = "a reply with a bad data check";
             }
         }
     }
-    if (result < 0 && consumed > kReceiveCap) {
+    if (result < 0 && filled > kReceiveCap) {
         lastWaitText_ = "more than " + std::to_string(kReceiveCap) + " bytes without a valid reply";
     }
-    LogReceived(buffer, consumed, frameStart);
+    LogReceived(buffer, filled, frameStart);
     return result;
 }
 

@@ -20,6 +20,12 @@ struct ReceivedCommand {
     uint32_t parameter = 0;
     std::vector<uint8_t> data;
     std::chrono::steady_clock::time_point time;  // when its last byte was read
+    // When its first byte came on the line (paced: its wire time before
+    // `time`), and when the last byte of the reply left (`time` when none).
+    std::chrono::steady_clock::time_point start;
+    std::chrono::steady_clock::time_point replyEnd;
+    uint32_t rate = 0;      // the printer's rate when the command came
+    size_t replyBytes = 0;  // bytes of the reply, noise included
     CommandOutcome outcome = CommandOutcome::Answered;
     std::string note;  // why it was refused or silenced; empty when answered
 };

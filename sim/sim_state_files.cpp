@@ -95,6 +95,12 @@ std::string SettingsJson(const SimSettings& s) {
 SimStateFiles::~SimStateFiles() {
     if (commands_ != nullptr)
         std::fclose(commands_);
+    if (stateFd_ >= 0)
+        ::close(stateFd_);
+    for (const auto& [code, file] : memoryFiles_) {
+        if (file.fd >= 0)
+            ::close(file.fd);
+    }
 }
 
 std::string SimStateFiles::MemoryFileName(uint16_t code) {
@@ -133,15 +139,22 @@ bool SimStateFiles::Open(const std::string& dir, std::chrono::steady_clock::time
 void SimStateFiles::AppendCommand(const ReceivedCommand& command) {
     if (commands_ == nullptr)
         return;
-    const double ms = std::chrono::duration<double, std::milli>(command.time - start_).count();
-    char time[32];
-    std::snprintf(time, sizeof time, "%.3f", ms);
+    auto ms = [this](std::chrono::steady_clock::time_point t) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f",
+                      std::chrono::duration<double, std::milli>(t - start_).count());
+        return std::string(text);
+    };
     std::string entry = firstCommand_ ? "  {" : ",\n  {";
     entry += Field("code", std::to_string(command.code));
     entry += Field("parameter", std::to_string(command.parameter));
     entry += Field("dataLength", std::to_string(command.data.size()));
     entry += Field("data", HexString(command.data));
-    entry += Field("timeMs", time);
+    entry += Field("timeMs", ms(command.time));
+    entry += Field("startMs", ms(command.start));
+    entry += Field("replyEndMs", ms(command.replyEnd));
+    entry += Field("replyBytes", std::to_string(command.replyBytes));
+    entry += Field("rate", std::to_string(command.rate));
     entry += Field("outcome", JsonString(CommandOutcomeName(command.outcome)));
     entry += Field("note", JsonString(command.note), true);
     entry += "}\n]\n";
@@ -170,42 +183,51 @@ void SimStateFiles::WriteState(const SimStateSnapshot& state) {
     }
     json += "},\n";
     json += "  \"settings\": " + SettingsJson(state.settings) + "\n}\n";
-    const std::string path = dir_ + "/state.json";
-    const std::string aside = path + ".tmp";
-    std::FILE* f = std::fopen(aside.c_str(), "w");
-    if (f == nullptr)
-        return;
-    const bool written = std::fwrite(json.data(), 1, json.size(), f) == json.size();
-    if (std::fclose(f) == 0 && written)
-        std::rename(aside.c_str(), path.c_str());
+    // Rewritten in place: replacing the file by a rename makes the file
+    // system flush it, which costs a millisecond or more per command. A
+    // shorter state is padded with blanks, so the file never shrinks and a
+    // reader never finds it cut short.
+    if (stateFd_ < 0) {
+        const std::string path = dir_ + "/state.json";
+        stateFd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (stateFd_ < 0)
+            return;
+    }
+    if (json.size() < stateSize_)
+        json.append(stateSize_ - json.size(), ' ');
+    if (::pwrite(stateFd_, json.data(), json.size(), 0) == static_cast<ssize_t>(json.size()))
+        stateSize_ = json.size();
 }
 
 void SimStateFiles::WriteMemory(uint16_t code, uint32_t address, const std::vector<uint8_t>& data) {
     if (dir_.empty())
         return;
-    const std::string path = dir_ + "/" + MemoryFileName(code);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
-    uint64_t& size = memoryFileSizes_[code];
-    if (address > size) {
-        const std::vector<uint8_t> erased(address - size, 0xFF);
-        if (::pwrite(fd, erased.data(), erased.size(), static_cast<off_t>(size)) < 0) {
-            ::close(fd);
+    MemoryFile& file = memoryFiles_[code];
+    if (file.fd < 0) {
+        const std::string path = dir_ + "/" + MemoryFileName(code);
+        file.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (file.fd < 0)
             return;
-        }
     }
-    if (::pwrite(fd, data.data(), data.size(), static_cast<off_t>(address)) ==
+    if (address > file.size) {
+        const std::vector<uint8_t> erased(address - file.size, 0xFF);
+        if (::pwrite(file.fd, erased.data(), erased.size(), static_cast<off_t>(file.size)) < 0)
+            return;
+    }
+    if (::pwrite(file.fd, data.data(), data.size(), static_cast<off_t>(address)) ==
         static_cast<ssize_t>(data.size())) {
-        size = std::max<uint64_t>(size, uint64_t{address} + data.size());
+        file.size = std::max<uint64_t>(file.size, uint64_t{address} + data.size());
     }
-    ::close(fd);
 }
 
 void SimStateFiles::EraseMemory(uint16_t code) {
     if (dir_.empty())
         return;
+    if (const auto found = memoryFiles_.find(code); found != memoryFiles_.end()) {
+        if (found->second.fd >= 0)
+            ::close(found->second.fd);
+        memoryFiles_.erase(found);
+    }
     std::error_code ec;
     std::filesystem::remove(dir_ + "/" + MemoryFileName(code), ec);
-    memoryFileSizes_.erase(code);
 }

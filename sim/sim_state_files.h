@@ -40,7 +40,7 @@ class SimStateFiles {
               std::string& error);
 
     void AppendCommand(const ReceivedCommand& command);
-    // Replaces state.json (written aside, then renamed into place).
+    // Rewrites state.json in place (padded with blanks, never shorter).
     void WriteState(const SimStateSnapshot& state);
     // Writes `data` at `address` of the image; bytes skipped over read 0xFF.
     void WriteMemory(uint16_t code, uint32_t address, const std::vector<uint8_t>& data);
@@ -54,5 +54,12 @@ class SimStateFiles {
     std::chrono::steady_clock::time_point start_;
     std::FILE* commands_ = nullptr;
     bool firstCommand_ = true;
-    std::map<uint16_t, uint64_t> memoryFileSizes_;
+    int stateFd_ = -1;
+    size_t stateSize_ = 0;
+    // Each image stays open while the printer runs.
+    struct MemoryFile {
+        int fd = -1;
+        uint64_t size = 0;
+    };
+    std::map<uint16_t, MemoryFile> memoryFiles_;
 };

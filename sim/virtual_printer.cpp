@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,8 @@ using Clock = std::chrono::steady_clock;
 
 // Larger than any frame, so one read takes whole frames when they are there.
 constexpr size_t kReadChunk = 4096;
+// Replies up to this size are handed over in one piece.
+constexpr size_t kWholeReplyBytes = 64;
 // A block at a multiple of this address starts a new flash sector.
 constexpr uint32_t kSectorSize = 4096;
 
@@ -242,17 +245,33 @@ SimStateSnapshot VirtualPrinter::Snapshot() const {
 }
 
 bool VirtualPrinter::PauseUntil(Clock::time_point deadline) const {
+    // Wire times are fractions of a millisecond: a wake-up that comes late
+    // by a tenth of one shows in every block. Sleep to just before the
+    // deadline, then yield until it.
+    constexpr auto kSpin = std::chrono::microseconds(150);
     for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = deadline - Clock::now();
         if (left.count() <= 0)
             return true;
+        if (left <= kSpin) {
+            std::this_thread::yield();
+            continue;
+        }
+        const auto capped = std::min<Clock::duration>(left - kSpin, std::chrono::seconds(60));
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(capped);
+        const auto nanoseconds =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(capped - seconds);
+        const timespec wait{static_cast<time_t>(seconds.count()),
+                            static_cast<long>(nanoseconds.count())};
         pollfd p{wakeRead_, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 60'000))) > 0)
+        if (ppoll(&p, 1, &wait, nullptr) > 0)
             return false;
     }
 }
 
 void VirtualPrinter::Serve() {
+    // Paced waits are fractions of a millisecond: no timer slack for them.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
     CommandFrameParser parser;
     for (;;) {
         pollfd fds[2] = {{line_->Fd(), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
@@ -294,11 +313,11 @@ bool VirtualPrinter::ReadLine(CommandFrameParser& parser) {
             rate = device_.Rate();
         }
         if (options_.pace) {
-            // The bytes are complete once they have crossed the wire.
+            // The bytes are complete once they have crossed the wire. The
+            // printer works on them meanwhile, as a real one does while they
+            // arrive; its reply waits for their end (HandleFrame).
             receiveLineFreeAt_ =
                 std::max(receiveLineFreeAt_, time) + SimWireTime(bytes.size(), rate);
-            if (!PauseUntil(receiveLineFreeAt_))
-                return false;
             time = receiveLineFreeAt_;
         }
         const uint32_t toolRate = line_->PeerRate();
@@ -322,6 +341,8 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     command.parameter = frame.parameter;
     command.data = frame.data;
     command.time = time;
+    command.start = time;
+    command.replyEnd = time;
     SimFaults faults;
     SimFaultDecision decision;
     DeviceAnswer answer;
@@ -330,6 +351,9 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
         std::lock_guard lock(mutex_);
         faults = faults_;
         isBlock = device_.IsBlockCommand(frame.code);
+        command.rate = device_.Rate();
+        if (options_.pace && line_->IsStream())
+            command.start = time - SimWireTime(kFrameHeaderSize + frame.data.size(), command.rate);
         decision = DecideSimFault(faults, ++commandsSinceFaults_, blocksSinceFaults_, frame.code,
                                   frame.parameter, isBlock);
         if (decision.action == SimFaultAction::Proceed) {
@@ -367,8 +391,8 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     auto delay = std::chrono::milliseconds(std::max(faults.replyDelayMs, 0));
     if (isBlock && frame.parameter % kSectorSize == 0)
         delay += std::chrono::milliseconds(options_.eraseMs);
-    if (delay.count() > 0 && !PauseUntil(Clock::now() + delay))
-        return false;
+    // The reply starts once the command has arrived and any delay is over.
+    const Clock::time_point replyStart = std::max(Clock::now(), time + delay);
     const std::vector<uint8_t> reply =
         BuildReplyFrame(frame.code, frame.parameter, answer.replyData.data(),
                         static_cast<int>(answer.replyData.size()));
@@ -383,32 +407,42 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
         if (answer.newRate)
             device_.SetRate(*answer.newRate);
     }
+    const std::vector<uint8_t> shaped = ShapeReply(faults, reply, noiseSeed);
+    command.replyBytes = shaped.size();
+    // Paced, the reply's last byte leaves one wire time after its start.
+    command.replyEnd = replyStart;
+    if (options_.pace && line_->IsStream())
+        command.replyEnd += SimWireTime(shaped.size(), replyRate);
     Record(std::move(command));
-    return SendReply(ShapeReply(faults, reply, noiseSeed), replyRate);
+    return SendReply(shaped, replyRate, replyStart);
 }
 
-bool VirtualPrinter::SendReply(const std::vector<uint8_t>& bytes, uint32_t rate) {
-    if (!line_->IsStream()) {
-        line_->Write(bytes.data(), bytes.size());
-        return true;
-    }
+bool VirtualPrinter::SendReply(const std::vector<uint8_t>& bytes, uint32_t rate,
+                               Clock::time_point start) {
     std::vector<uint8_t> wire = bytes;
-    const uint32_t toolRate = line_->PeerRate();
-    if (toolRate != 0 && toolRate != rate)
-        Garble(wire);
-    if (!options_.pace) {
+    if (line_->IsStream()) {
+        const uint32_t toolRate = line_->PeerRate();
+        if (toolRate != 0 && toolRate != rate)
+            Garble(wire);
+    }
+    if (!line_->IsStream() || !options_.pace) {
+        if (!PauseUntil(start))  // a reply delay
+            return false;
         line_->Write(wire.data(), wire.size());
         return true;
     }
-    // About a millisecond of bytes at a time, each chunk held to its wire time.
-    const size_t chunk = std::max<size_t>(1, rate / 10'000);
-    const auto start = Clock::now();
+    // A byte can be read once its stop bit has passed: each chunk is handed
+    // over when its last byte has crossed the wire, so the reply's last byte
+    // arrives exactly one wire time after its start, and the printer listens
+    // again at once. A short reply goes in one piece (one wake-up less to
+    // come late); a long one in pieces of about a millisecond.
+    const size_t chunk = std::max<size_t>(kWholeReplyBytes, rate / 10'000);
     for (size_t sent = 0; sent < wire.size();) {
         const size_t n = std::min(chunk, wire.size() - sent);
+        if (!PauseUntil(start + SimWireTime(sent + n, rate)))
+            return false;
         line_->Write(wire.data() + sent, n);
         sent += n;
-        if (!PauseUntil(start + SimWireTime(sent, rate)))
-            return false;
     }
     return true;
 }

@@ -94,8 +94,10 @@ class VirtualPrinter {
     bool ReadLine(CommandFrameParser& parser);
     // False when the printer is to stop serving (stopped or hung up).
     bool HandleFrame(const CommandFrameIn& frame, std::chrono::steady_clock::time_point time);
-    // Writes a reply at `rate` (the printer's rate when it was given).
-    bool SendReply(const std::vector<uint8_t>& bytes, uint32_t rate);
+    // Writes a reply at `rate` (the printer's rate when it was given),
+    // starting at `start` when paced.
+    bool SendReply(const std::vector<uint8_t>& bytes, uint32_t rate,
+                   std::chrono::steady_clock::time_point start);
     void Record(ReceivedCommand command);
     SimStateSnapshot Snapshot() const;  // caller holds mutex_
     // Waits until `deadline` unless Stop() comes first; false when it did.

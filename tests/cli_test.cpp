@@ -5,6 +5,11 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#ifdef PRINTER_CLI_LOGO
+#include <QImage>
+
+#include "logo_pictures.h"
+#endif
 #include "child_process.h"
 #include "cli_request.h"
 #include "progress_text.h"
@@ -263,5 +268,64 @@ TEST_F(CliAgainstPrinter, TransferCommandsSendTheirFilesAndRefuseBadInputUnsent)
     fs::remove(font);
     fs::remove(image);
 }
+
+#ifdef PRINTER_CLI_LOGO
+TEST_F(CliAgainstPrinter, LogoSendsTheComposedImageAndRefusesBadPicturesUnsent) {
+    const fs::path folder = fs::temp_directory_path() / ("cli-logo-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const auto picture = [&](const char* name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        image.setPixel(0, 0, qRgb(255, 255, 255));
+        const fs::path path = folder / name;
+        EXPECT_TRUE(image.save(QString::fromStdString(path.string()), "BMP"));
+        return path.string();
+    };
+    const std::string shop = picture("shop.bmp", 100, 50);
+    const std::string line = picture("line.bmp", 9, 1);
+    const std::string wide = picture("wide.bmp", 385, 1);
+    std::ofstream(folder / "text.bmp") << "not a picture";
+    const std::string text = (folder / "text.bmp").string();
+
+    struct Refused {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Refused refused[] = {
+        {{"logo", shop, wide}, "wide.bmp is 385 x 1 dots"},
+        {{"logo", shop, text}, "text.bmp is not a picture"},
+        {{"logo", "--size", "700", shop}, "shop.bmp does not fit"},
+        {{"logo", "--width", "wide", shop}, "--width: 'wide' is not a valid integer value"},
+    };
+    for (const Refused& c : refused) {
+        const ChildResult r = Cli(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.reason;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(printer.CommandCount(), 0u);
+
+    const LogoBuild expected = BuildLogoImageFromFiles(
+        std::vector<LogoFile>{{shop, "shop"}, {line, "line"}}, LogoLimits{});
+    ASSERT_TRUE(expected.Ok());
+    // A dry run needs no port.
+    const fs::path output = folder / "logo.bin";
+    const fs::path preview = folder / "logo.png";
+    ChildResult r =
+        RunChild({PRINTER_CLI_PATH, "-p", "/nonexistent/tty", "logo", "--dry-run", "--output",
+                  output.string(), "--preview", preview.string(), shop, line});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("SPACE: 0,755 Used, 64,781 Free"), std::string::npos) << r.out;
+    std::ifstream in(output, std::ios::binary);
+    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), expected.image);
+    EXPECT_FALSE(QImage(QString::fromStdString(preview.string())).isNull());
+
+    r = Cli({"logo", shop, line});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Bytes stored = printer.Memory().at(0x2D);
+    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + static_cast<long>(expected.image.size())),
+              expected.image);
+    fs::remove_all(folder);
+}
+#endif
 
 }  // namespace

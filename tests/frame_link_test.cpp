@@ -46,6 +46,21 @@ TEST_F(StreamParser, SkipsNoiseAndDumpsFromTheFirstNoiseByteToTheHeaderEnd) {
     EXPECT_EQ(lines[2].substr(63, 8), "ZDV 7714");
 }
 
+TEST_F(StreamParser, ReadsAReplyInAsFewReadsAsItsFormAllowsAndNothingBehindIt) {
+    // A whole header at once, then the data; the next frame stays unread.
+    const Bytes next = Reply("next");
+    line.ReplyAfterSend(0, Join(Reply("ZDV 7714"), next));
+    ASSERT_EQ(link.ReceiveReply(dest, 4095, 200), 8);
+    EXPECT_EQ(line.receiveCalls, 2);
+    EXPECT_EQ(link.ReceiveReply(dest, 4095, 200), 4);
+    EXPECT_EQ(Text(dest, 4), "next");
+    // Noise in front costs a read per frame length, not one per byte.
+    line.receiveCalls = 0;
+    line.ReplyAfterSend(0, Join(Bytes(30, 0x55), Reply("")));
+    ASSERT_EQ(link.ReceiveReply(dest, 4095, 200), 0);
+    EXPECT_LE(line.receiveCalls, 5);
+}
+
 TEST_F(StreamParser, TakesTheSecondStartByteOfA030303FESequence) {
     Bytes bytes = Reply("ok");
     bytes.insert(bytes.begin(), 0x03);
@@ -86,8 +101,9 @@ TEST_F(StreamParser, CommandCodeAndParameterOfTheReplyDoNotMatter) {
 TEST_F(StreamParser, StopsAfterTwoThousandBytesOfNoise) {
     line.ReplyAfterSend(0, Bytes(3000, 0x55));
     EXPECT_EQ(link.ReceiveReply(dest, 255, 10000), -1);
-    // One read per noise byte, and none after the 2001st.
-    EXPECT_EQ(line.receiveCalls, 2001);
+    // Noise is read a frame's length at a time, and nothing after the 2001st
+    // byte.
+    EXPECT_EQ(line.receiveCalls, (2001 + 11) / 12);
     EXPECT_EQ(log.Lines()[0], "Rec: 2001 bytes 26-12-08 09:05:07 042 ");
 }
 

@@ -218,4 +218,27 @@ TEST_F(TransferJob, InputThatCannotBeSentIsRefusedBeforeThePrinterIsContacted) {
     EXPECT_EQ(printer.Memory().at(kFont).size(), 0x100u + 600u);
 }
 
+TEST_F(TransferJob, AFasterTransferRateFallsBackTo115200WhenThePrinterIgnoresIt) {
+    UsePty();
+    const Bytes font = Pattern(600, 4);
+    const std::string path = WriteFile("font.bin", font);
+    observer.environment.transferRate = 921600;
+    Download(path, "font.bin", "$63", "0");
+    ASSERT_EQ(Run(kJobDownloadFiles), kErrorNone) << worker->FailureReason();
+    EXPECT_EQ(Exchange(printer)[1], std::make_pair(kRate, uint32_t{921600}));
+    EXPECT_EQ(Exchange(printer).back(), std::make_pair(kRate, uint32_t{9600}));
+    EXPECT_EQ(printer.Memory().at(kFont), font);
+
+    printer.SetFaults({.refuseRate = 921600});
+    const size_t before = printer.CommandCount();
+    Download(path, "font.bin", "$63", "0");
+    ASSERT_EQ(Run(kJobDownloadFiles), kErrorNone) << worker->FailureReason();
+    const auto exchange = Exchange(printer);
+    EXPECT_EQ(exchange[before + 1], std::make_pair(kRate, uint32_t{921600}));
+    EXPECT_EQ(exchange[before + 2], std::make_pair(kRate, uint32_t{115200}));
+    EXPECT_EQ(exchange[before + 3], std::make_pair(kMode, uint32_t{1}));
+    ASSERT_EQ(observer.Status().size(), 3u);
+    EXPECT_EQ(observer.Status()[1], "the printer did not take 921600 bit/s; sending at 115200 bit/s");
+}
+
 }  // namespace

@@ -15,6 +15,9 @@ struct JobEnvironment {
     std::string exeFolder;      // where "debug.log" is written; empty: the current folder
     DatagramEndpoint endpoint;  // where "TCP/IP" sends its datagrams
     std::string debugLogPath;   // when set, the debug log is written here instead
+    // Block transfers ask the printer for this rate; one that does not take
+    // it is moved to 115200 bit/s instead.
+    int32_t transferRate = 115200;
 };
 
 class CommObserver {

@@ -60,6 +60,7 @@ void TCommThread::RunJob(uint8_t jobCode, const JobEnvironment& environment) {
     log_.Clear();
     portName_ = environment.portName;
     portRate_ = environment.portRate;
+    transferRate_ = environment.transferRate > 0 ? environment.transferRate : kTransferRate;
     link_.SetDatagramEndpoint(environment.endpoint);
     link_.ClearError();
     try {

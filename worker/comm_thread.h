@@ -75,6 +75,7 @@ class TCommThread {
     void SaveLog(const JobEnvironment& environment);
     void DoIdentify();
     void DoSendSetting();
+    bool SwitchToTransferRate();
     void DoDownloadFiles();
     bool SendDownloads(std::vector<PreparedDownload>& files);
     void DoFirmwareUpdate();
@@ -87,6 +88,7 @@ class TCommThread {
     PrinterLink link_{&log_};
     std::string portName_;
     int32_t portRate_ = 0;
+    int32_t transferRate_ = kTransferRate;
     SettingPayload payload_;
     FileBuffer fileBuffer_;
     DownloadList downloads_;

@@ -18,6 +18,21 @@ BlockProgress TCommThread::TransferProgress() {
         [this](int32_t done, int32_t total) { ReportProgress(std::string(), done, total, false); };
 }
 
+bool TCommThread::SwitchToTransferRate() {
+    if (!link_.SwitchBaud(transferRate_))
+        return false;
+    const bool taken =
+        link_.DatagramMode() || link_.Uart().BaudRate() == static_cast<uint32_t>(transferRate_);
+    if (taken || transferRate_ == kTransferRate)
+        return true;
+    // A printer that does not know the faster rate still takes the standard
+    // one: better than the whole transfer at the line rate.
+    ReportProgress("the printer did not take " + std::to_string(transferRate_) +
+                       " bit/s; sending at " + std::to_string(kTransferRate) + " bit/s",
+                   0, 0, true);
+    return link_.SwitchBaud(kTransferRate);
+}
+
 void TCommThread::DoDownloadFiles() {
     // Every file is read and checked before the printer is contacted: a
     // missing file or a bad entry sends nothing at all.
@@ -27,7 +42,7 @@ void TCommThread::DoDownloadFiles() {
         link_.Fail(kErrorBadRequest, "nothing was sent: " + problem);
         return;
     }
-    if (link_.OpenLink(portName_, portRate_) && link_.SwitchBaud(kTransferRate) &&
+    if (link_.OpenLink(portName_, portRate_) && SwitchToTransferRate() &&
         link_.EnterDownloadMode() && SendDownloads(files)) {
         // Only a transfer that went through returns to the job's rate.
         link_.SwitchBaud(portRate_);
@@ -57,8 +72,7 @@ void TCommThread::DoFirmwareUpdate() {
         return;
     }
     fileBuffer_.position = 0;
-    if (link_.OpenLink(portName_, portRate_) && link_.SwitchBaud(kTransferRate) &&
-        link_.EnterUpdateMode() &&
+    if (link_.OpenLink(portName_, portRate_) && SwitchToTransferRate() && link_.EnterUpdateMode() &&
         SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(), TransferProgress())) {
         fileBuffer_.position = fileBuffer_.bytes.size();
         // Its reply is not examined beyond arriving: a missing one leaves

@@ -1,0 +1,85 @@
+#include "cli_logo.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "logo_pictures.h"
+#include "logo_preview.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The name the download shows, as the window's DOWNLOAD does.
+constexpr const char* kLogoFileName = "logo.bin";
+
+bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
+    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(image.size()));
+    out.close();
+    if (out)
+        return true;
+    std::cerr << "printer-cli: " << path << " cannot be written\n";
+    return false;
+}
+
+void PrintSpace(const CliRequest& request, const LogoBuild& build) {
+    const int64_t used = static_cast<int64_t>(build.image.size());
+    const std::string space = LogoSpaceText(used, request.logo.size);
+    if (request.json) {
+        std::cout << nlohmann::json{{"event", "logo"},
+                                    {"pictures", build.records.size()},
+                                    {"bytes", used},
+                                    {"free", request.logo.size - used},
+                                    {"space", space}}
+                         .dump()
+                  << std::endl;
+    } else if (!request.quiet) {
+        std::cout << space << "\n";
+    }
+}
+
+}  // namespace
+
+ScratchFile::~ScratchFile() {
+    if (!path_.empty()) {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+}
+
+const std::string& ScratchFile::Create() {
+    std::random_device random;
+    path_ = (fs::temp_directory_path() /
+             ("printer-cli-logo-" + std::to_string(random()) + "-" + kLogoFileName))
+                .string();
+    return path_;
+}
+
+bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch) {
+    std::vector<LogoFile> files;
+    for (const std::string& picture : request.logo.pictures)
+        files.push_back({picture, picture});
+    const LogoBuild build = BuildLogoImageFromFiles(files, {request.logo.size, request.logo.width});
+    if (!build.Ok()) {
+        std::cerr << "printer-cli: " << build.failure->reason << "\n";
+        return false;
+    }
+    const std::string image = request.logo.output.empty() ? scratch.Create() : request.logo.output;
+    if (!WriteImage(image, build.image))
+        return false;
+    std::string error;
+    if (!request.logo.preview.empty() && !SaveLogoPreview(build, request.logo.preview, error)) {
+        std::cerr << "printer-cli: the preview cannot be written: " << error << "\n";
+        return false;
+    }
+    PrintSpace(request, build);
+    request.command = CliCommand::Download;
+    request.download.path = image;
+    request.download.name = kLogoFileName;
+    return true;
+}

@@ -1,0 +1,27 @@
+// printer-cli logo: the pictures composed into one logo image, written where
+// asked, and the request turned into the download of that image.
+#pragma once
+
+#include <string>
+
+#include "cli_request.h"
+
+// The image file when no --output names one; removed when done.
+class ScratchFile {
+  public:
+    ScratchFile() = default;
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // A new name in the temporary folder.
+    const std::string& Create();
+
+  private:
+    std::string path_;
+};
+
+// Composes the pictures, writes the image (and the preview), prints the
+// space line and makes `request` a download of the image. False after the
+// reason was printed to stderr: bad input, exit 2, nothing sent.
+bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch);
