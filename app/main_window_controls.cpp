@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,14 +27,19 @@ constexpr int kFontPointSize = 9;
 
 const QStringList kRates = {"  9600", " 19200", " 38400", " 57600", "115200"};
 
+// Courier New where it is a real fixed-pitch font. A font set may offer the
+// name as an alias of a font that is not (fontconfig does so for the URW
+// fonts): judge by what the name resolves to, and fall back to the system's
+// fixed font.
 QFont FixedPitchFont() {
-    QFont font = QFontDatabase::hasFamily(QStringLiteral("Courier New"))
-                     ? QFont(QStringLiteral("Courier New"))
-                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
     font.setPointSize(kFontPointSize);
-    return font;
+    if (QFontInfo(font).fixedPitch())
+        return font;
+    QFont fallback = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fallback.setPointSize(kFontPointSize);
+    return fallback;
 }
 
 // An editable drop-down list: the user picks an entry or types any text.

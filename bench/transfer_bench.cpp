@@ -1,7 +1,7 @@
 // transfer-bench: block transfers and setting jobs through the real worker
 // against printer-sim in another process, measured against the line.
 //
-//   transfer-bench --sim PATH [--out FILE] [--runs N] [--smoke]
+//   transfer-bench --sim PATH [--out FILE] [--runs N] [--only TEXT] [--smoke]
 //
 // For each case: wall time, the wire limit of the frames the printer logged
 // (both ways, with the pauses the protocol demands), their ratio, the tool's
@@ -23,6 +23,7 @@
 
 #include "comm_thread.h"
 #include "firmware_check.h"
+#include "logo_image.h"
 #include "sim_process.h"
 #include "wire_limit.h"
 
@@ -32,7 +33,7 @@ namespace {
 
 constexpr int32_t kLineRate = 9600;
 
-enum class Job { Firmware, Font, Settings };
+enum class Job { Firmware, Font, Logo, Settings };
 
 struct Case {
     std::string name;
@@ -50,6 +51,10 @@ struct Result {
     double gapMedianMs = 0;
     double gapWorstMs = 0;
     double blocksPerSecond = 0;
+    double gapSumMs = 0;  // all block gaps together
+    // Wall time outside the printer's first command and last reply: opening
+    // the port, saving the debug log, the thread hand-overs.
+    double outsideMs = 0;
     size_t blocks = 0;
 };
 
@@ -75,6 +80,31 @@ std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
     for (uint8_t& b : bytes)
         b = static_cast<uint8_t>(random());
     return bytes;
+}
+
+// Eight striped pictures 384 dots wide, composed as the window composes
+// them: about `bytes` bytes of logo image.
+std::vector<uint8_t> LogoImageOf(size_t bytes) {
+    constexpr int kPictures = 8;
+    constexpr int kWidth = 384;
+    const int64_t rows =
+        std::max<int64_t>(1, static_cast<int64_t>(bytes) / kPictures / (kWidth / 8));
+    std::vector<LogoPicture> pictures(kPictures);
+    for (LogoPicture& p : pictures) {
+        p.name = "stripes.bmp";
+        p.width = kWidth;
+        p.height = rows;
+        p.colours.resize(static_cast<size_t>(kWidth * rows));
+        for (size_t i = 0; i < p.colours.size(); ++i)
+            p.colours[i] = (i / 3) % 2 == 0 ? 0x000000 : 0xFFFFFF;
+    }
+    return BuildLogoImage(pictures, {int64_t{1} << 30, kWidth}).image;
+}
+
+void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 void FillBluetooth(SettingPayload& payload) {
@@ -120,11 +150,12 @@ bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::str
         SealFirmwareImage(worker.Buffer().bytes);
         code = kJobFirmwareUpdate;
     } else if (c.job == Job::Font) {
-        const std::vector<uint8_t> font = RandomBytes(c.bytes, 2);
-        std::ofstream((dir / "font.bin"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(font.data()),
-                   static_cast<std::streamsize>(font.size()));
+        WriteFile(dir / "font.bin", RandomBytes(c.bytes, 2));
         worker.Downloads() = {{(dir / "font.bin").string(), "font.bin", "$63", "0"}};
+        code = kJobDownloadFiles;
+    } else if (c.job == Job::Logo) {
+        WriteFile(dir / "logo.bin", LogoImageOf(c.bytes));
+        worker.Downloads() = {{(dir / "logo.bin").string(), "logo.bin", "45", "0"}};
         code = kJobDownloadFiles;
     } else {
         FillBluetooth(worker.Payload());
@@ -161,6 +192,10 @@ bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::str
     result.blocks = gaps.empty() ? 0 : gaps.size() + 1;
     result.gapMedianMs = Median(gaps);
     result.gapWorstMs = gaps.empty() ? 0 : *std::max_element(gaps.begin(), gaps.end());
+    for (double gap : gaps)
+        result.gapSumMs += gap;
+    if (jobs == 1)
+        result.outsideMs = result.wallMs - (commands.back().replyEndMs - commands.front().startMs);
     if (result.blocks > 0)
         result.blocksPerSecond = result.blocks * 1000.0 / result.wallMs;
     fs::remove_all(dir);
@@ -183,6 +218,8 @@ Result MedianOf(const std::vector<Result>& runs) {
     m.gapMedianMs = median(&Result::gapMedianMs);
     m.gapWorstMs = median(&Result::gapWorstMs);
     m.blocksPerSecond = median(&Result::blocksPerSecond);
+    m.gapSumMs = median(&Result::gapSumMs);
+    m.outsideMs = median(&Result::outsideMs);
     m.blocks = runs.front().blocks;
     return m;
 }
@@ -191,11 +228,13 @@ std::vector<Case> Cases(bool smoke) {
     if (smoke) {
         return {{"firmware 16 KiB", Job::Firmware, 16 << 10},
                 {"font 16 KiB", Job::Font, 16 << 10},
+                {"logo image 16 KiB", Job::Logo, 16 << 10},
                 {"2 settings at 9600", Job::Settings, 2},
                 {"firmware 16 KiB, UDP", Job::Firmware, 16 << 10, 115200, true}};
     }
     std::vector<Case> cases = {{"firmware 256 KiB", Job::Firmware, 256 << 10},
                                {"font 64 KiB", Job::Font, 64 << 10},
+                               {"logo image 64 KiB", Job::Logo, 64 << 10},
                                {"20 settings at 9600", Job::Settings, 20},
                                {"firmware 256 KiB, UDP", Job::Firmware, 256 << 10, 115200, true}};
     for (int32_t rate : {230400, 460800, 921600}) {
@@ -207,9 +246,10 @@ std::vector<Case> Cases(bool smoke) {
 
 void PrintRow(const std::string& name, const Result& r) {
     char line[256];
-    std::snprintf(line, sizeof line, "%-30s %9.0f %9.0f %6.3f %6.2f%% %8.3f %8.3f %8.0f",
-                  name.c_str(), r.wallMs, r.limitMs, r.efficiency, r.cpuShare * 100, r.gapMedianMs,
-                  r.gapWorstMs, r.blocksPerSecond);
+    std::snprintf(line, sizeof line,
+                  "%-30s %9.0f %9.0f %6.3f %6.2f%% %8.3f %8.3f %8.0f %8.0f %8.0f", name.c_str(),
+                  r.wallMs, r.limitMs, r.efficiency, r.cpuShare * 100, r.gapMedianMs, r.gapWorstMs,
+                  r.gapSumMs, r.outsideMs, r.blocksPerSecond);
     std::cout << line << std::endl;
 }
 
@@ -220,6 +260,7 @@ int main(int argc, char** argv) {
     std::string outPath;
     int runs = 3;
     bool smoke = false;
+    std::string only;  // run the cases whose name holds this text
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--sim" && i + 1 < argc) {
@@ -228,19 +269,23 @@ int main(int argc, char** argv) {
             outPath = argv[++i];
         } else if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--only" && i + 1 < argc) {
+            only = argv[++i];
         } else if (arg == "--smoke") {
             smoke = true;
             runs = 1;
         } else {
-            std::cerr << "usage: transfer-bench --sim PATH [--out FILE] [--runs N] [--smoke]\n";
+            std::cerr << "usage: transfer-bench --sim PATH [--out FILE] [--runs N] [--only TEXT] [--smoke]\n";
             return 2;
         }
     }
 
     std::cout << "case                            wall ms  limit ms  effic.   CPU  gap med  gap max"
-                 " blocks/s\n";
+                 "  gap sum  outside blocks/s\n";
     nlohmann::json report = nlohmann::json::array();
     for (const Case& c : Cases(smoke)) {
+        if (!only.empty() && c.name.find(only) == std::string::npos)
+            continue;
         std::vector<Result> results;
         for (int run = 0; run < runs; ++run) {
             Result r;
@@ -264,7 +309,9 @@ int main(int argc, char** argv) {
                           {"blocks", m.blocks},
                           {"blockGapMedianMs", m.gapMedianMs},
                           {"blockGapWorstMs", m.gapWorstMs},
-                          {"blocksPerSecond", m.blocksPerSecond}});
+                          {"blocksPerSecond", m.blocksPerSecond},
+                          {"blockGapSumMs", m.gapSumMs},
+                          {"outsideCommandsMs", m.outsideMs}});
     }
     if (!outPath.empty()) {
         fs::create_directories(fs::path(outPath).parent_path());

@@ -27,7 +27,8 @@ constexpr const char* kExitCodes =
     "  5  the device is not a supported printer\n"
     "  7  the printer did not accept download mode\n"
     "  8  the printer did not accept update mode\n"
-    "  9  the job could not be carried out\n";
+    "  9  the job could not be carried out\n"
+    "  130  interrupted (Ctrl-C or SIGTERM): a transfer stops after the block in flight\n";
 
 // Index of `value` in `names`, for choices that CLI11 has already checked.
 template <size_t N>

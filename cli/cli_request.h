@@ -44,6 +44,8 @@ struct CliRequest {
 // Exit status for a call that could not be understood or whose input does
 // not convert; nothing was sent. Job failures exit with their error code.
 constexpr int kExitUsage = 2;
+// Exit status after Ctrl-C or SIGTERM.
+constexpr int kExitInterrupted = 130;
 
 struct CliParse {
     std::optional<CliRequest> request;  // empty: exit with `exitCode`

@@ -1,4 +1,8 @@
 // printer-cli: the printer jobs of the window, from the command line.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -83,13 +87,44 @@ std::string SuccessMessage(const CliRequest& request, const TCommThread& worker,
     }
 }
 
+// Ctrl-C or SIGTERM during a job: the first asks the job to stop after the
+// block in flight (the port is closed and the log written), the second ends
+// the program at once.
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int) {
+    if (g_interrupted.exchange(true))
+        _exit(kExitInterrupted);
+}
+
+void CatchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Waits for the job's end, passing an interrupt on to the worker.
+void WaitForJob(TCommThread& worker) {
+    constexpr int kCheckEveryMs = 50;
+    bool stopAsked = false;
+    while (!worker.JobDoneEvent().Wait(kCheckEveryMs)) {
+        if (g_interrupted && !stopAsked) {
+            worker.RequestStop();
+            stopAsked = true;
+        }
+    }
+}
+
 int RunJob(const CliRequest& request, TransferInput& input, const std::string& exeFolder) {
     CliObserver observer(request, exeFolder);
     TCommThread worker(observer);
     const uint8_t job = FillRequest(request, input, worker);
     const auto started = std::chrono::steady_clock::now();
+    CatchInterrupts();
     worker.StartJob(job);
-    worker.JobDoneEvent().Wait(24 * 3600 * 1000);
+    WaitForJob(worker);
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
@@ -117,6 +152,8 @@ int RunJob(const CliRequest& request, TransferInput& input, const std::string& e
     if (!worker.LogSaveError().empty() && !request.quiet) {
         std::cerr << "printer-cli: warning: " << worker.LogSaveError() << "\n";
     }
+    if (code == kErrorStopped || (code == kErrorNone && g_interrupted))
+        return kExitInterrupted;
     return code;
 }
 

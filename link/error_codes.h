@@ -13,4 +13,5 @@ enum JobError : uint8_t {
     kErrorDownloadMode = 7,  // the printer did not accept download mode
     kErrorUpdateMode = 8,    // the printer did not accept update mode
     kErrorBadRequest = 9,    // the job could not be carried out (bad request, internal error)
+    kErrorStopped = 10,      // the user stopped the job in the middle of a transfer
 };

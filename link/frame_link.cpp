@@ -73,6 +73,7 @@ int FrameLink::ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs) {
         const int got = transport_->Receive(buffer + filled, count, left);
         if (got < 0) {
             lastWaitText_ = "the line failed (" + transport_->LastError() + ")";
+            lineFailed_ = true;
             return -1;
         }
         filled += got;
@@ -220,16 +221,23 @@ int FrameLink::SendCommand(uint16_t command, uint32_t parameter, uint8_t* data, 
     const std::vector<uint8_t> frame = BuildCommandFrame(command, parameter, data, length);
     const int frameLength = static_cast<int>(frame.size());
     tries = std::max(tries, 1);
+    lineFailed_ = false;
+    triesSent_ = 0;
     for (int attempt = 1; attempt <= tries; ++attempt) {
+        ++triesSent_;
         SendFrame(frame.data(), frameLength);
         // The printer cannot answer before the whole frame has reached it.
         const int lineTimeMs = transport_ != nullptr ? transport_->TransmitTimeMs(frameLength) : 0;
         const int got = ReceiveReply(data, maxReply, timeoutMs + lineTimeMs);
         if (got >= 0)
             return got;
+        // A device that is gone (a hung-up line, an unplugged adapter) will
+        // not answer a resend either.
+        if (lineFailed_)
+            break;
     }
-    lastFailure_ = CommandFailure::NoReply;
-    lastFailureText_ =
-        lastWaitText_ + " after " + std::to_string(tries) + (tries == 1 ? " try" : " tries");
+    lastFailure_ = lineFailed_ ? CommandFailure::LineFailed : CommandFailure::NoReply;
+    lastFailureText_ = lastWaitText_ + " after " + std::to_string(triesSent_) +
+                       (triesSent_ == 1 ? " try" : " tries");
     return -1;
 }

@@ -11,8 +11,9 @@
 
 enum class CommandFailure {
     None,
-    NoReply,  // every try ended without an acceptable reply
-    Refused,  // the command could not be built (too much data); nothing was sent
+    NoReply,     // every try ended without an acceptable reply
+    Refused,     // the command could not be built (too much data); nothing was sent
+    LineFailed,  // the line itself failed (hung up, device gone): no more tries
 };
 
 class FrameLink {
@@ -42,6 +43,8 @@ class FrameLink {
     const std::string& LastFailureText() const { return lastFailureText_; }
     // How the last reply wait ended ("no reply", "a reply with a bad data check").
     const std::string& LastWaitText() const { return lastWaitText_; }
+    // How often the last SendCommand sent its frame.
+    int TriesSent() const { return triesSent_; }
 
   private:
     int ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs);
@@ -53,4 +56,6 @@ class FrameLink {
     CommandFailure lastFailure_ = CommandFailure::None;
     std::string lastFailureText_;
     std::string lastWaitText_;  // how the last reply wait ended
+    bool lineFailed_ = false;   // a read of the last SendCommand failed
+    int triesSent_ = 0;
 };

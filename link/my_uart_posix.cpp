@@ -119,6 +119,26 @@ TMyUart::~TMyUart() {
     CloseHandleOnly();
 }
 
+namespace {
+
+// Plain words for why a device did not open, with what to do about it.
+std::string OpenFailureMessage(const std::string& path, int error) {
+    switch (error) {
+        case EBUSY:
+            // Another program holds it exclusively (TIOCEXCL); root would
+            // get past that, and then meet the lock below.
+            return path + " is in use by another program";
+        case EACCES:
+            return "cannot open " + path +
+                   ": permission denied; on Debian and Ubuntu, add your user to the 'dialout' "
+                   "group (sudo adduser $USER dialout) and log in again";
+        default:
+            return SystemMessage(("cannot open " + path).c_str(), error);
+    }
+}
+
+}  // namespace
+
 bool TMyUart::IsOpen() const {
     return handle_->fd >= 0;
 }
@@ -138,7 +158,7 @@ bool TMyUart::Open(const std::string& name, uint32_t rate) {
     const std::string path = DevicePath(name);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        lastError_ = SystemMessage(("cannot open " + path).c_str(), errno);
+        lastError_ = OpenFailureMessage(path, errno);
         return false;
     }
     auto fail = [&](std::string why) {

@@ -93,7 +93,7 @@ int PrinterLink::SendCommand(uint16_t command, uint32_t parameter, uint8_t* data
         Fail(kErrorBadRequest, what + " was not sent: " + frames_.LastFailureText());
         return -1;
     }
-    const int sent = std::max(tries, 1);
+    const int sent = frames_.TriesSent();
     Fail(kErrorNoReply, frames_.LastWaitText() + " to " + what + " on " + Where() + " after " +
                             std::to_string(sent) + (sent == 1 ? " try" : " tries"));
     return -1;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +38,12 @@ TEST(AppWindowLayout, BuildsEveryControlWithItsNameAndBuiltInValue) {
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_TRUE(QFontInfo(window.font()).fixedPitch());
+    // Fixed pitch, whatever fonts the machine has (unless it has none).
+    const QStringList families = QFontDatabase::families();
+    const bool anyFixed = std::any_of(families.begin(), families.end(), [](const QString& f) {
+        return QFontDatabase::isFixedPitch(f);
+    });
+    EXPECT_TRUE(QFontInfo(window.font()).fixedPitch() || !anyFixed);
 
     auto* port = h.Find<QComboBox>("ComboPort");
     ASSERT_NE(port, nullptr);

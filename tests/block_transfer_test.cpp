@@ -51,7 +51,8 @@ Bytes Counting(size_t size) {
 TEST(BlockTransfer, AFontOf600BytesGoesAsThreeBlocks) {
     const Bytes font = Counting(600);
     Recorder r;
-    ASSERT_TRUE(SendDownloadBlocks(font, 0x63, 0, "font.bin", r.Sender(), r.Progress()));
+    ASSERT_EQ(SendDownloadBlocks(font, 0x63, 0, "font.bin", r.Sender(), r.Progress()).result,
+              BlockResult::Done);
     ASSERT_EQ(r.blocks.size(), 3u);
     const uint32_t addresses[] = {0, 0x100, 0x200};
     const int lengths[] = {256, 256, 88};
@@ -74,8 +75,10 @@ TEST(BlockTransfer, AFontOf600BytesGoesAsThreeBlocks) {
 TEST(BlockTransfer, TheLongWaitFollowsTheSectorNotTheBlockNumber) {
     // From 0x100, the block at 0x1000 is the sixteenth and starts a sector.
     Recorder r;
-    ASSERT_TRUE(
-        SendDownloadBlocks(Counting(16 * 256), 0x2D, 0x100, "logo.bin", r.Sender(), r.Progress()));
+    ASSERT_EQ(
+        SendDownloadBlocks(Counting(16 * 256), 0x2D, 0x100, "logo.bin", r.Sender(), r.Progress())
+            .result,
+        BlockResult::Done);
     ASSERT_EQ(r.blocks.size(), 16u);
     for (const SentBlock& b : r.blocks)
         EXPECT_EQ(b.timeoutMs, b.parameter == 0x1000 ? 1800 : 600) << b.parameter;
@@ -84,13 +87,16 @@ TEST(BlockTransfer, TheLongWaitFollowsTheSectorNotTheBlockNumber) {
 
 TEST(BlockTransfer, AFileOfWholeBlocksAndAnEmptyFile) {
     Recorder whole;
-    ASSERT_TRUE(SendDownloadBlocks(Counting(512), 0x63, 0, "f", whole.Sender(), whole.Progress()));
+    ASSERT_EQ(
+        SendDownloadBlocks(Counting(512), 0x63, 0, "f", whole.Sender(), whole.Progress()).result,
+        BlockResult::Done);
     ASSERT_EQ(whole.blocks.size(), 2u);
     EXPECT_EQ(whole.blocks[1].length, 256);
     EXPECT_EQ(whole.progress.back(), std::make_pair(512, 512));
 
     Recorder empty;
-    EXPECT_TRUE(SendDownloadBlocks({}, 0x63, 0, "f", empty.Sender(), empty.Progress()));
+    EXPECT_EQ(SendDownloadBlocks({}, 0x63, 0, "f", empty.Sender(), empty.Progress()).result,
+              BlockResult::Done);
     EXPECT_TRUE(empty.blocks.empty());
     EXPECT_TRUE(empty.progress.empty());
 }
@@ -98,7 +104,7 @@ TEST(BlockTransfer, AFileOfWholeBlocksAndAnEmptyFile) {
 TEST(BlockTransfer, AFirmwareImageOf1000BytesGoesAsFourFullBlocks) {
     const Bytes image = Counting(1000);
     Recorder r;
-    ASSERT_TRUE(SendFirmwareBlocks(image, r.Sender(), r.Progress()));
+    ASSERT_EQ(SendFirmwareBlocks(image, r.Sender(), r.Progress()).result, BlockResult::Done);
     ASSERT_EQ(r.blocks.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(r.blocks[i].command, 0x2E);
@@ -117,7 +123,7 @@ TEST(BlockTransfer, AFirmwareImageOf1000BytesGoesAsFourFullBlocks) {
     // Whole blocks are sent without filling; offsets 0x1000 get the long wait.
     Recorder whole;
     const Bytes big = Counting(0x1200);
-    ASSERT_TRUE(SendFirmwareBlocks(big, whole.Sender(), whole.Progress()));
+    ASSERT_EQ(SendFirmwareBlocks(big, whole.Sender(), whole.Progress()).result, BlockResult::Done);
     EXPECT_EQ(whole.blocks.back().data, Bytes(big.end() - 256, big.end()));
     EXPECT_EQ(whole.blocks[16].timeoutMs, 1200);
 }
@@ -125,16 +131,33 @@ TEST(BlockTransfer, AFirmwareImageOf1000BytesGoesAsFourFullBlocks) {
 TEST(BlockTransfer, TheFirstBlockWithoutReplyEndsTheTransfer) {
     Recorder download;
     download.failAt = 1;
-    EXPECT_FALSE(
-        SendDownloadBlocks(Counting(1000), 0x63, 0, "f", download.Sender(), download.Progress()));
+    EXPECT_EQ(
+        SendDownloadBlocks(Counting(1000), 0x63, 0, "f", download.Sender(), download.Progress())
+            .result,
+        BlockResult::NoReply);
     EXPECT_EQ(download.blocks.size(), 2u);
     EXPECT_EQ(download.progress.size(), 1u);
 
     Recorder firmware;
     firmware.failAt = 0;
-    EXPECT_FALSE(SendFirmwareBlocks(Counting(1000), firmware.Sender(), firmware.Progress()));
+    EXPECT_EQ(SendFirmwareBlocks(Counting(1000), firmware.Sender(), firmware.Progress()).result,
+              BlockResult::NoReply);
     EXPECT_EQ(firmware.blocks.size(), 1u);
     EXPECT_TRUE(firmware.progress.empty());
+}
+
+TEST(BlockTransfer, AStopRequestEndsTheTransferBetweenTwoBlocks) {
+    // Asked before every block but the first: a request that came during
+    // the first block stops the transfer before the second.
+    Recorder r;
+    int asked = 0;
+    const BlockOutcome outcome =
+        SendFirmwareBlocks(Counting(1000), r.Sender(), r.Progress(), [&] { return ++asked == 2; });
+    EXPECT_EQ(outcome.result, BlockResult::Stopped);
+    EXPECT_EQ(outcome.blocksDone, 2u);
+    EXPECT_EQ(outcome.blocks, 4u);
+    EXPECT_EQ(outcome.nextParameter, 0x200u);
+    EXPECT_EQ(r.blocks.size(), 2u);
 }
 
 TEST(BlockTransfer, AFileMustNotRunPastTheTopOfTheAddressSpace) {

@@ -12,6 +12,7 @@
 #endif
 #include "child_process.h"
 #include "cli_request.h"
+#include "my_uart.h"
 #include "progress_text.h"
 #include "virtual_printer.h"
 
@@ -327,5 +328,35 @@ TEST_F(CliAgainstPrinter, LogoSendsTheComposedImageAndRefusesBadPicturesUnsent) 
     fs::remove_all(folder);
 }
 #endif
+
+TEST(CliInterrupt, CtrlCStopsATransferAfterTheBlockInFlightAndSaysWhereItStopped) {
+    // A paced printer: 64 KiB take about six seconds, the interrupt comes
+    // after one.
+    VirtualPrinter printer(SimOptions{.rate = 115200, .pace = true});
+    std::string error;
+    ASSERT_TRUE(printer.StartPty(error)) << error;
+    const fs::path folder = fs::temp_directory_path();
+    const fs::path image = folder / ("cli-stop-" + std::to_string(getpid()) + ".bin");
+    const fs::path log = folder / ("cli-stop-" + std::to_string(getpid()) + ".log");
+    ChildResult r = RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "65536"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = RunChild({"/usr/bin/timeout", "--preserve-status", "-s", "INT", "1", PRINTER_CLI_PATH, "-p",
+                  printer.SlavePath(), "-b", "115200", "--log", log.string(), "firmware",
+                  image.string()});
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    EXPECT_NE(r.err.find("interrupted after block "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("still in update mode: run the update again"), std::string::npos);
+    const auto commands = printer.Commands();
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.back().code, 0x2E);  // no closing mode command after a stop
+    EXPECT_LT(commands.size(), 200u);
+    EXPECT_FALSE(printer.FirmwareAccepted());
+    EXPECT_TRUE(fs::exists(log));  // the debug log was written
+    // The port was closed: it opens again at once.
+    TMyUart again;
+    EXPECT_TRUE(again.Open(printer.SlavePath(), 9600)) << again.LastError();
+    fs::remove(image);
+    fs::remove(log);
+}
 
 }  // namespace

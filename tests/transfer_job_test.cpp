@@ -241,4 +241,26 @@ TEST_F(TransferJob, AFasterTransferRateFallsBackTo115200WhenThePrinterIgnoresIt)
     EXPECT_EQ(observer.Status()[1], "the printer did not take 921600 bit/s; sending at 115200 bit/s");
 }
 
+TEST_F(TransferJob, APrinterThatDisappearsEndsTheTransferAtOnce) {
+    // The line hangs up at the third block (as an unplugged adapter does):
+    // no resend, no later step waits for a reply that cannot come.
+    std::string error;
+    VirtualPrinter device;
+    device.SetFaults({.hangUpAfterBlocks = 2});
+    ASSERT_TRUE(device.StartPty(error)) << error;
+    observer.environment.portName = device.SlavePath();
+    observer.environment.portRate = 9600;
+    worker->Buffer().bytes = SoundImage(4096);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run(kJobFirmwareUpdate), kErrorNoReply);
+    const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - started)
+                            .count();
+    EXPECT_NE(worker->FailureReason().find("the line failed"), std::string::npos)
+        << worker->FailureReason();
+    EXPECT_NE(worker->FailureReason().find("after 1 try"), std::string::npos);
+    // Three tries of a block would wait 1.8 s at least.
+    EXPECT_LT(tookMs, 1500);
+}
+
 }  // namespace

@@ -14,6 +14,10 @@ bool StartsSector(uint32_t address) {
     return address % kSectorSize == 0;
 }
 
+uint64_t BlockCount(uint64_t bytes) {
+    return (bytes + kBlockSize - 1) / kBlockSize;
+}
+
 int32_t ProgressCount(uint64_t bytes) {
     return static_cast<int32_t>(std::min<uint64_t>(bytes, INT32_MAX));
 }
@@ -34,15 +38,22 @@ int FirmwareBlockTimeoutMs(uint32_t offset) {
     return StartsSector(offset) ? kFirmwareSectorTimeoutMs : kBlockTimeoutMs;
 }
 
-bool SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_t start,
-                        const std::string& name, const BlockSender& send,
-                        const BlockProgress& progress) {
+BlockOutcome SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_t start,
+                                const std::string& name, const BlockSender& send,
+                                const BlockProgress& progress, const BlockStop& stop) {
     std::array<uint8_t, kBlockBufferSize> buffer{};
+    BlockOutcome outcome;
+    outcome.blocks = BlockCount(file.size());
     for (size_t position = 0; position < file.size();) {
         const size_t count = std::min<size_t>(kBlockSize, file.size() - position);
         // Addresses are 32-bit; the caller has made sure the file does not
         // run past the top.
         const uint32_t address = start + static_cast<uint32_t>(position);
+        outcome.nextParameter = address;
+        if (position > 0 && stop && stop()) {
+            outcome.result = BlockResult::Stopped;
+            return outcome;
+        }
         std::memcpy(buffer.data(), file.data() + position, count);
         BlockCommand block;
         block.command = command;
@@ -52,24 +63,34 @@ bool SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_
         block.length = static_cast<int>(count);
         block.timeoutMs = DownloadBlockTimeoutMs(address);
         block.what = name + " block at " + HexAddress(address);
-        if (send(block) < 0)
-            return false;
+        if (send(block) < 0) {
+            outcome.result = BlockResult::NoReply;
+            return outcome;
+        }
         position += count;
+        ++outcome.blocksDone;
         progress(ProgressCount(position), ProgressCount(file.size()));
     }
-    return true;
+    return outcome;
 }
 
-bool SendFirmwareBlocks(std::span<const uint8_t> image, const BlockSender& send,
-                        const BlockProgress& progress) {
+BlockOutcome SendFirmwareBlocks(std::span<const uint8_t> image, const BlockSender& send,
+                                const BlockProgress& progress, const BlockStop& stop) {
     std::array<uint8_t, kBlockBufferSize> buffer{};
+    BlockOutcome outcome;
+    outcome.blocks = BlockCount(image.size());
     for (size_t offset = 0; offset < image.size();) {
         const size_t count = std::min<size_t>(kBlockSize, image.size() - offset);
+        const uint32_t parameter = static_cast<uint32_t>(offset);
+        outcome.nextParameter = parameter;
+        if (offset > 0 && stop && stop()) {
+            outcome.result = BlockResult::Stopped;
+            return outcome;
+        }
         // Only the last block can be short; the rest of it stays 0xFF, as
         // erased flash reads.
         std::fill_n(buffer.begin(), kBlockSize, kFirmwareFill);
         std::memcpy(buffer.data(), image.data() + offset, count);
-        const uint32_t parameter = static_cast<uint32_t>(offset);
         BlockCommand block;
         block.command = kCommandFirmwareBlock;
         block.parameter = parameter;
@@ -78,18 +99,21 @@ bool SendFirmwareBlocks(std::span<const uint8_t> image, const BlockSender& send,
         block.length = kBlockSize;
         block.timeoutMs = FirmwareBlockTimeoutMs(parameter);
         block.what = "the firmware block at " + HexAddress(parameter);
-        if (send(block) < 0)
-            return false;
+        if (send(block) < 0) {
+            outcome.result = BlockResult::NoReply;
+            return outcome;
+        }
         offset += count;
+        ++outcome.blocksDone;
         progress(ProgressCount(offset), ProgressCount(image.size()));
     }
-    return true;
+    return outcome;
 }
 
 TransferPlan PlanTransfer(uint64_t size, uint32_t start, bool fixedBlocks, uint32_t rate) {
     TransferPlan plan;
     plan.bytes = size;
-    plan.blocks = (size + kBlockSize - 1) / kBlockSize;
+    plan.blocks = BlockCount(size);
     plan.firstAddress = start;
     plan.lastAddress =
         plan.blocks == 0 ? start

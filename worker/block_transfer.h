@@ -41,23 +41,39 @@ struct BlockCommand {
 using BlockSender = std::function<int(const BlockCommand& block)>;
 // Bytes done of the file after each block, and its size.
 using BlockProgress = std::function<void(int32_t done, int32_t total)>;
+// Asked before every block but the first: true stops the transfer there.
+using BlockStop = std::function<bool()>;
+
+enum class BlockResult {
+    Done,     // every block was answered
+    NoReply,  // a block got no reply; nothing after it was sent
+    Stopped,  // stopped on request between two blocks
+};
+
+// How far a transfer got: its result, the blocks answered and how many it has.
+struct BlockOutcome {
+    BlockResult result = BlockResult::Done;
+    uint64_t blocksDone = 0;
+    uint64_t blocks = 0;
+    uint32_t nextParameter = 0;  // of the first block not answered
+};
 
 // The reply wait of the block at `address`.
 int DownloadBlockTimeoutMs(uint32_t address);
 int FirmwareBlockTimeoutMs(uint32_t offset);
 
-// Sends `file` as blocks of command `command` from address `start`; false at
-// the first block that got no reply (nothing after it is sent). `name` goes
+// Sends `file` as blocks of command `command` from address `start`, up to
+// the first block that gets no reply or until `stop` says so. `name` goes
 // into each block's description.
-bool SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_t start,
-                        const std::string& name, const BlockSender& send,
-                        const BlockProgress& progress);
+BlockOutcome SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_t start,
+                                const std::string& name, const BlockSender& send,
+                                const BlockProgress& progress, const BlockStop& stop = {});
 
 // Sends a firmware image as command 0x2E blocks of exactly 256 bytes from
-// offset 0, the short last block filled with 0xFF; false at the first block
-// that got no reply.
-bool SendFirmwareBlocks(std::span<const uint8_t> image, const BlockSender& send,
-                        const BlockProgress& progress);
+// offset 0, the short last block filled with 0xFF, up to the first block
+// that gets no reply or until `stop` says so.
+BlockOutcome SendFirmwareBlocks(std::span<const uint8_t> image, const BlockSender& send,
+                                const BlockProgress& progress, const BlockStop& stop = {});
 
 // What a transfer of `size` bytes from `start` puts on the line: its blocks,
 // where they go, and how long the blocks and their replies take at `rate`.

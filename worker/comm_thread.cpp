@@ -25,6 +25,7 @@ bool TCommThread::StartJob(uint8_t jobCode) {
             return false;
         running_ = true;
         jobCode_ = jobCode;
+        stopRequested_ = false;
     }
     wake_.notify_one();
     return true;

@@ -45,6 +45,10 @@ class TCommThread {
 
     // Starts a job; false (and nothing changes) while another one runs.
     bool StartJob(uint8_t jobCode);
+    // Asks a running transfer to stop after the block in flight; the job
+    // then ends with kErrorStopped and says what the printer was left with.
+    // Any thread may ask.
+    void RequestStop() { stopRequested_ = true; }
     bool Busy() const;
 
     AutoResetEvent& JobDoneEvent() { return jobDone_; }
@@ -81,6 +85,9 @@ class TCommThread {
     void DoFirmwareUpdate();
     BlockSender LinkSender();
     BlockProgress TransferProgress();
+    BlockStop StopRequested();
+    // Records how a transfer that did not go through ended; true when it did.
+    bool TransferWentThrough(const BlockOutcome& outcome, const char* mode);
 
     CommObserver& observer_;
     DebugLog log_;
@@ -100,5 +107,6 @@ class TCommThread {
     bool running_ = false;
     bool stop_ = false;
     std::atomic<uint8_t> jobCode_{kJobIdle};
+    std::atomic<bool> stopRequested_{false};
     std::thread thread_;  // last: starts after every other member is ready
 };

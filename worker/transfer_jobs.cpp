@@ -13,6 +13,21 @@ BlockSender TCommThread::LinkSender() {
     };
 }
 
+BlockStop TCommThread::StopRequested() {
+    return [this] { return stopRequested_.load(); };
+}
+
+bool TCommThread::TransferWentThrough(const BlockOutcome& outcome, const char* mode) {
+    if (outcome.result != BlockResult::Stopped)
+        return outcome.result == BlockResult::Done;
+    link_.Fail(kErrorStopped,
+               "interrupted after block " + std::to_string(outcome.blocksDone) + " of " +
+                   std::to_string(outcome.blocks) + " at " + HexAddress(outcome.nextParameter) +
+                   "; the printer is still in " + mode + " mode: run the " +
+                   (std::string(mode) == "update" ? "update" : "download") + " again");
+    return false;
+}
+
 BlockProgress TCommThread::TransferProgress() {
     return
         [this](int32_t done, int32_t total) { ReportProgress(std::string(), done, total, false); };
@@ -55,8 +70,10 @@ bool TCommThread::SendDownloads(std::vector<PreparedDownload>& files) {
         fileBuffer_.bytes = std::move(file.bytes);
         fileBuffer_.position = 0;
         ReportProgress("DOWNLOAD " + file.name, 0, 0, true);
-        if (!SendDownloadBlocks(fileBuffer_.bytes, file.command, file.start, file.name,
-                                LinkSender(), TransferProgress()))
+        const BlockOutcome outcome =
+            SendDownloadBlocks(fileBuffer_.bytes, file.command, file.start, file.name, LinkSender(),
+                               TransferProgress(), StopRequested());
+        if (!TransferWentThrough(outcome, "download"))
             return false;
         fileBuffer_.position = fileBuffer_.bytes.size();
     }
@@ -73,7 +90,9 @@ void TCommThread::DoFirmwareUpdate() {
     }
     fileBuffer_.position = 0;
     if (link_.OpenLink(portName_, portRate_) && SwitchToTransferRate() && link_.EnterUpdateMode() &&
-        SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(), TransferProgress())) {
+        TransferWentThrough(SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(), TransferProgress(),
+                                               StopRequested()),
+                            "update")) {
         fileBuffer_.position = fileBuffer_.bytes.size();
         // Its reply is not examined beyond arriving: a missing one leaves
         // error 3, so an update whose end was not confirmed never passes
