@@ -5,12 +5,24 @@
 #include <optional>
 #include <string>
 
+// How a configuration file was written: UTF-8, or an 8-bit code page
+// (read as Latin-1).
+enum class IniEncoding { Utf8, Latin1 };
+
 // The file's text in UTF-8; a missing file reads as an empty text, a file
 // that is there but cannot be read as nothing. A file that is not valid
-// UTF-8 was written in an 8-bit code page and is read as Latin-1.
-std::optional<std::string> ReadIniText(const QString& path);
+// UTF-8 was written in an 8-bit code page and is read as Latin-1; `encoding`
+// (when given) tells which.
+std::optional<std::string> ReadIniText(const QString& path, IniEncoding* encoding = nullptr);
 
-// Writes `text` to a temporary file beside `path` and renames it over
+// Stores the UTF-8 `text` in `encoding`, so that a file goes back in the
+// encoding it came in and its comments and foreign keys keep their bytes. A
+// text with a character Latin-1 cannot hold is stored as UTF-8 rather than
+// lose it.
+bool StoreIniText(const QString& path, const std::string& text, QString& error,
+                  IniEncoding encoding = IniEncoding::Utf8);
+
+// Writes `bytes` to a temporary file beside `path` and renames it over
 // `path`, so that a crash or a full disk leaves the old file whole. False,
 // with "Unable to write to <path>" in `error`, when that did not work.
-bool StoreIniText(const QString& path, const std::string& text, QString& error);
+bool StoreFileAtomically(const QString& path, const std::string& bytes, QString& error);

@@ -230,7 +230,8 @@ void TfrmMain::SaveConfiguration() {
     // Read again, so that what others changed in the file meanwhile stays,
     // apart from the keys the tool owns. A file that cannot be read is never
     // replaced: it would lose everything the tool does not own.
-    const std::optional<std::string> text = ReadIniText(IniFilePath());
+    IniEncoding encoding = IniEncoding::Utf8;
+    const std::optional<std::string> text = ReadIniText(IniFilePath(), &encoding);
     if (!text) {
         ShowMessage(MessageKind::Error, UnreadableMessage());
         return;
@@ -238,7 +239,7 @@ void TfrmMain::SaveConfiguration() {
     IniFile ini = IniFile::Parse(*text);
     const std::vector<UnsavedKey> unsaved = WriteExitSettings(ini, ReadExitSettings());
     QString error;
-    if (!StoreIniText(IniFilePath(), ini.Serialize(), error)) {
+    if (!StoreIniText(IniFilePath(), ini.Serialize(), error, encoding)) {
         ShowMessage(MessageKind::Error, error);
         return;
     }
@@ -375,10 +376,15 @@ void TfrmMain::WaitForJob() {
 
 void TfrmMain::ReportResult() {
     const bool ok = worker_->ErrorCode() == kErrorNone;
-    if (!ok) {
+    if (!ok)
         StatusPanel1->setText(FromUtf8(worker_->FailureReason()));
-        StatusPanel1->setToolTip(StatusPanel1->text());  // the panel may cut it
+    // The job's result stands; the lost log is said beside it.
+    if (const std::string& logError = worker_->LogSaveError(); !logError.empty()) {
+        const QString note = QStringLiteral("debug.log not saved: ") + FromUtf8(logError);
+        StatusPanel1->setText(ok ? note : StatusPanel1->text() + QStringLiteral("; ") + note);
     }
+    if (!ok || !worker_->LogSaveError().empty())
+        StatusPanel1->setToolTip(StatusPanel1->text());  // the panel may cut it
     playSound_(ExeFolder_ + (ok ? QStringLiteral("ok.wav") : QStringLiteral("error.wav")));
     if (ok)
         ShowMessage(MessageKind::Information, QStringLiteral("OK"));

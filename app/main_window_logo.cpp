@@ -140,7 +140,7 @@ void TfrmMain::btLOGOClick() {
     const QString path = ExeFolder_ + kLogoFileName;
     QString error;
     const std::string bytes(LogoImage.image.begin(), LogoImage.image.end());
-    if (!StoreIniText(path, bytes, error)) {
+    if (!StoreFileAtomically(path, bytes, error)) {
         ShowMessage(MessageKind::Error, error);
         return;
     }

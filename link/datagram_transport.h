@@ -26,7 +26,9 @@ class DatagramTransport : public Transport {
     void SetEndpoint(const DatagramEndpoint& endpoint);
     const DatagramEndpoint& Endpoint() const { return endpoint_; }
     bool IsActive() const;
-    // Closes the socket; the next Send opens a new one.
+    // Closes the socket; the next Send opens a new one. A host name that did
+    // not resolve is not asked for again until the endpoint is set anew
+    // (every job does): a slow resolver would stretch each wait by its time.
     void Close();
 
     TransportKind Kind() const override { return TransportKind::Datagram; }
@@ -41,5 +43,6 @@ class DatagramTransport : public Transport {
 
     DatagramEndpoint endpoint_;
     std::string lastError_;
+    std::string resolveError_;  // why the endpoint did not resolve; empty: not tried or fine
     std::unique_ptr<Socket> socket_;
 };

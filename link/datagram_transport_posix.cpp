@@ -24,6 +24,7 @@ DatagramTransport::~DatagramTransport() {
 void DatagramTransport::SetEndpoint(const DatagramEndpoint& endpoint) {
     Close();
     endpoint_ = endpoint;
+    resolveError_.clear();
 }
 
 bool DatagramTransport::IsActive() const {
@@ -40,6 +41,10 @@ void DatagramTransport::Close() {
 bool DatagramTransport::EnsureOpen() {
     if (socket_->fd >= 0)
         return true;
+    if (!resolveError_.empty()) {
+        lastError_ = resolveError_;
+        return false;
+    }
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
@@ -48,6 +53,7 @@ bool DatagramTransport::EnsureOpen() {
     const int rc = getaddrinfo(endpoint_.host.c_str(), service.c_str(), &hints, &found);
     if (rc != 0) {
         lastError_ = "cannot resolve " + endpoint_.host + ": " + gai_strerror(rc);
+        resolveError_ = lastError_;
         return false;
     }
     int lastErrno = 0;

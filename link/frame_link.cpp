@@ -171,6 +171,7 @@ int FrameLink::ReceiveFromDatagram(uint8_t* dest, int maxReply, int timeoutMs) {
     int result = -1;
     if (size < 0) {
         lastWaitText_ = "the socket failed (" + transport_->LastError() + ")";
+        lineFailed_ = true;
     } else if (size == 0) {
         lastWaitText_ = "no reply";
     } else if (size > kReceiveBufferSize) {

@@ -150,4 +150,25 @@ TEST(AppIniStorage, ReadsLatin1WhereUtf8DoesNotFitAndTellsMissingFromUnreadable)
     EXPECT_EQ(ReadIniText(QString::fromStdString(harness.Folder().string())), std::nullopt);
 }
 
+TEST(AppIniStorage, AFileGoesBackInTheEncodingItCameIn) {
+    WindowHarness harness;
+    const fs::path path = harness.Folder() / "tool.ini";
+    const QString qpath = QString::fromStdString(path.string());
+    const std::string latin1 = "; Caf\xE9 du Nord\n[BLUE TOOTH]\nDEVICE NAME=Caf\xE9\n";
+    std::ofstream(path, std::ios::binary) << latin1;
+    IniEncoding encoding = IniEncoding::Utf8;
+    const std::optional<std::string> text = ReadIniText(qpath, &encoding);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(encoding, IniEncoding::Latin1);
+    QString error;
+    ASSERT_TRUE(StoreIniText(qpath, *text, error, encoding));
+    EXPECT_EQ(ReadBytes(path), latin1);
+
+    // A character Latin-1 has no byte for: the whole file becomes UTF-8
+    // rather than lose it.
+    const std::string euro = *text + "PIN=5\xE2\x82\xAC\n";
+    ASSERT_TRUE(StoreIniText(qpath, euro, error, IniEncoding::Latin1));
+    EXPECT_EQ(ReadBytes(path), euro);
+}
+
 }  // namespace

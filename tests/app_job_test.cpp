@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -45,14 +46,16 @@ const char* const kJobButtons[] = {"btSet",  "btSetBlueTooth", "btIrComm", "btFa
 using AppWindowJob = PrinterWindowTest;
 
 TEST_F(AppWindowJob, WindowStaysLiveAndStartsNothingElseWhileAJobRuns) {
-    // After answering the identify query the printer holds on, so the job is
-    // certainly still running while the window is looked at; meanwhile a
-    // progress report arrives from a thread that is not the window's.
+    // The printer holds its answer to the setting, so the job is certainly
+    // still running while the window is looked at; meanwhile a progress
+    // report arrives from a thread that is not the window's. (Holding the
+    // identify answer instead would race its 200 ms wait on a slow machine;
+    // the setting waits 1 s a try, three tries.)
     Gate gate;
     std::atomic<WindowObserver*> reporter{nullptr};
     std::atomic<bool> identified{false};
     printer.SetCommandObserver([&](const ReceivedCommand& command) {
-        if (command.code != kIdentify || identified.exchange(true))
+        if (command.code != kPrintParameters || identified.exchange(true))
             return;
         reporter.load()->JobProgress(1280, 2560);
         gate.Wait();
@@ -118,6 +121,18 @@ TEST_F(AppWindowJob, StatusTextOfTheWorkerGoesToTheSecondPanel) {
     worker.join();
     auto* panel = harness.Find<QLabel>("StatusPanel1");
     EXPECT_TRUE(WaitUntil([panel] { return panel->text() == "DOWNLOAD font.bin"; }));
+}
+
+TEST_F(AppWindowJob, ADebugLogThatCannotBeSavedIsSaidInTheStatusBar) {
+    StartPtyPrinter();
+    // A folder where the log file should be: it cannot be replaced.
+    std::filesystem::create_directories(harness.Folder() / "debug.log" / "x");
+    OpenWindow();
+    harness.Find<QPushButton>("btSetBlueTooth")->click();
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].text, "OK");
+    EXPECT_TRUE(harness.Find<QLabel>("StatusPanel1")->text().startsWith("debug.log not saved: "))
+        << harness.Find<QLabel>("StatusPanel1")->text().toStdString();
 }
 
 }  // namespace

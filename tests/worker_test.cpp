@@ -51,6 +51,17 @@ TEST_F(WorkerFixture, SendsASettingOverUdp) {
     EXPECT_NE(log.back().rfind("CLOSE", 0), 0u);
 }
 
+TEST_F(WorkerFixture, AHostThatDoesNotResolveEndsTheJobAfterOneTry) {
+    observer.environment.portName = "TCP/IP";
+    observer.environment.endpoint = {"no-such-printer.invalid", 9100};
+    FillBluetooth("x", "y");
+    EXPECT_EQ(Run(kJobSendSetting), kErrorNoReply);
+    EXPECT_NE(worker->FailureReason().find("cannot resolve no-such-printer.invalid"),
+              std::string::npos)
+        << worker->FailureReason();
+    EXPECT_NE(worker->FailureReason().find("after 1 try"), std::string::npos);
+}
+
 TEST_F(WorkerFixture, APortThatCannotBeOpenedGivesOneAndOnlyACloseLine) {
     observer.environment.portName = (folder / "no-such-port").string();
     FillBluetooth("x", "y");
