@@ -35,6 +35,7 @@ DatagramTransport::~DatagramTransport() {
 void DatagramTransport::SetEndpoint(const DatagramEndpoint& endpoint) {
     Close();
     endpoint_ = endpoint;
+    resolveError_.clear();
 }
 
 bool DatagramTransport::IsActive() const {
@@ -51,6 +52,10 @@ void DatagramTransport::Close() {
 bool DatagramTransport::EnsureOpen() {
     if (socket_->s != INVALID_SOCKET)
         return true;
+    if (!resolveError_.empty()) {
+        lastError_ = resolveError_;
+        return false;
+    }
     if (!socket_->started) {
         WSADATA data;
         if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
@@ -67,6 +72,7 @@ bool DatagramTransport::EnsureOpen() {
     const int rc = getaddrinfo(endpoint_.host.c_str(), service.c_str(), &hints, &found);
     if (rc != 0) {
         lastError_ = SocketMessage("cannot resolve " + endpoint_.host, rc);
+        resolveError_ = lastError_;
         return false;
     }
     int lastError = 0;
