@@ -126,6 +126,12 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
                                                 request.filters.join(QStringLiteral(";;")));
         };
     }
+    askQuestion_ = options.askQuestion;
+    if (!askQuestion_) {
+        askQuestion_ = [this](const QString& text) {
+            return QMessageBox::question(this, windowTitle(), text) == QMessageBox::Yes;
+        };
+    }
     playSound_ = options.playSound;
     if (!playSound_) {
         auto* sound = new ResultSound(this);
@@ -260,13 +266,24 @@ void TfrmMain::WMProgress(int done, int total) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    if (jobRunning_) {
-        closeRequested_ = true;
-        StatusPanel1->setText(QStringLiteral("Closing when the job has ended"));
-        event->ignore();
+    if (!jobRunning_) {
+        event->accept();
         return;
     }
-    event->accept();
+    event->ignore();
+    const uint8_t job = worker_->JobCode();
+    if (job == kJobDownloadFiles || job == kJobFirmwareUpdate) {
+        // A transfer can take minutes: ask, and stop it the way Ctrl-C does.
+        if (closeRequested_ ||
+            !askQuestion_(QStringLiteral("A transfer is running. Stop it after the block in "
+                                         "flight and close? The printer stays in its %1 mode.")
+                              .arg(job == kJobFirmwareUpdate ? QStringLiteral("update")
+                                                             : QStringLiteral("download"))))
+            return;
+        worker_->RequestStop();
+    }
+    closeRequested_ = true;
+    StatusPanel1->setText(QStringLiteral("Closing when the job has ended"));
 }
 
 void TfrmMain::btSetClick() {

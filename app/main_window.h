@@ -54,15 +54,18 @@ struct OpenFileRequest {
     QStringList filters;  // in order, e.g. "BINARY FILE(*.bin)", "ALL FILE(*.*)"
 };
 using OpenFileSink = std::function<QString(const OpenFileRequest& request)>;
+// A yes-or-no question; true for yes.
+using QuestionSink = std::function<bool(const QString& text)>;
 
 // Where the window keeps its files and what it starts with.
 struct WindowOptions {
-    QString exeFolder;        // empty: the executable's folder
-    QString iniFileName;      // empty: the executable's name with ".ini"
-    QString port;             // the port to preselect; empty: "COM1"
-    MessageSink showMessage;  // empty: message boxes
-    SoundSink playSound;      // empty: the result sounds are played
-    OpenFileSink openFile;    // empty: a file dialog
+    QString exeFolder;         // empty: the executable's folder
+    QString iniFileName;       // empty: the executable's name with ".ini"
+    QString port;              // the port to preselect; empty: "COM1"
+    MessageSink showMessage;   // empty: message boxes
+    SoundSink playSound;       // empty: the result sounds are played
+    OpenFileSink openFile;     // empty: a file dialog
+    QuestionSink askQuestion;  // empty: a question box
 };
 
 class TfrmMain : public QMainWindow {
@@ -196,6 +199,7 @@ class TfrmMain : public QMainWindow {
     MessageSink showMessage_;
     SoundSink playSound_;
     OpenFileSink openFile_;
+    QuestionSink askQuestion_;
     bool jobRunning_ = false;
     bool closeRequested_ = false;
 

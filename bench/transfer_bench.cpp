@@ -24,6 +24,7 @@
 #include "comm_thread.h"
 #include "firmware_check.h"
 #include "logo_image.h"
+#include "quiet_observer.h"
 #include "sim_process.h"
 #include "wire_limit.h"
 
@@ -56,15 +57,6 @@ struct Result {
     // the port, saving the debug log, the thread hand-overs.
     double outsideMs = 0;
     size_t blocks = 0;
-};
-
-class QuietObserver : public CommObserver {
-  public:
-    JobEnvironment environment;
-    JobEnvironment CurrentEnvironment() override { return environment; }
-    void JobProgress(int32_t, int32_t) override {}
-    void StatusText(const std::string&) override {}
-    void JobFinished() override {}
 };
 
 double CpuSeconds() {
@@ -275,7 +267,8 @@ int main(int argc, char** argv) {
             smoke = true;
             runs = 1;
         } else {
-            std::cerr << "usage: transfer-bench --sim PATH [--out FILE] [--runs N] [--only TEXT] [--smoke]\n";
+            std::cerr << "usage: transfer-bench --sim PATH [--out FILE] [--runs N] [--only TEXT] "
+                         "[--smoke]\n";
             return 2;
         }
     }

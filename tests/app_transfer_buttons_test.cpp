@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <fstream>
 
 #include "firmware_check.h"
@@ -73,9 +74,9 @@ TEST_F(AppTransferButtons, ProgramChecksTheChosenImageBeforeSendingIt) {
     Bytes badSum = Pattern(512);
     SealFirmwareImage(badSum);
     badSum[300] ^= 0x10;
-    const std::pair<Bytes, const char*> rejected[] = {
-        {tooShort, "fewer than the 256"}, {wrongLength, "states a length of 513"},
-        {badSum, "add up to 0x"}};
+    const std::pair<Bytes, const char*> rejected[] = {{tooShort, "fewer than the 256"},
+                                                      {wrongLength, "states a length of 513"},
+                                                      {badSum, "add up to 0x"}};
     for (const auto& [image, detail] : rejected) {
         harness.messages.clear();
         harness.fileAnswers = {QString::fromStdString(Write(harness.Folder() / "fw.bin", image))};
@@ -97,6 +98,42 @@ TEST_F(AppTransferButtons, ProgramChecksTheChosenImageBeforeSendingIt) {
     EXPECT_EQ(harness.messages[0].text, "OK");
     EXPECT_TRUE(printer.FirmwareAccepted());
     EXPECT_EQ(harness.Find<QLabel>("StatusPanel0")->text(), "Finished: 100.0%(3/3)");
+}
+
+TEST_F(AppTransferButtons, ClosingTheWindowDuringATransferAsksAndStopsIt) {
+    // A paced printer: the 64 KiB update takes about six seconds.
+    VirtualPrinter paced(SimOptions{.pace = true});
+    std::string error;
+    ASSERT_TRUE(paced.StartPty(error)) << error;
+    port = QString::fromStdString(paced.SlavePath());
+    TfrmMain& window = OpenWindow();
+    Bytes image = Pattern(65536);
+    SealFirmwareImage(image);
+    harness.fileAnswers = {QString::fromStdString(Write(harness.Folder() / "fw.bin", image))};
+    harness.questionAnswer = true;
+    auto* progress = harness.Find<QLabel>("StatusPanel0");
+    bool closed = false;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!closed && progress->text().startsWith("Finished:")) {
+            closed = true;
+            window.close();
+        }
+    });
+    probe.start();
+    harness.Find<QPushButton>("btUpdate")->click();  // returns when the job has ended
+    probe.stop();
+
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(harness.questions.size(), 1u);
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].text, "ERROR");
+    EXPECT_TRUE(harness.Find<QLabel>("StatusPanel1")->text().contains("interrupted after block"));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(paced.FirmwareAccepted());
+    EXPECT_EQ(paced.Commands().back().code, 0x2E);
+    EXPECT_LT(paced.Commands().size(), 100u);
 }
 
 }  // namespace

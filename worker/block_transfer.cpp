@@ -38,9 +38,21 @@ int FirmwareBlockTimeoutMs(uint32_t offset) {
     return StartsSector(offset) ? kFirmwareSectorTimeoutMs : kBlockTimeoutMs;
 }
 
-BlockOutcome SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_t start,
-                                const std::string& name, const BlockSender& send,
-                                const BlockProgress& progress, const BlockStop& stop) {
+namespace {
+
+// What tells the two kinds of transfer apart.
+struct BlockLayout {
+    uint16_t command = 0;
+    uint32_t start = 0;
+    bool fullBlocks = false;  // every block carries 256 bytes, the last filled with 0xFF
+    int maxReply = 0;
+    int (*timeoutMs)(uint32_t parameter) = nullptr;
+    std::string name;  // "font.bin block", "the firmware block"
+};
+
+BlockOutcome SendBlocks(std::span<const uint8_t> file, const BlockLayout& layout,
+                        const BlockSender& send, const BlockProgress& progress,
+                        const BlockStop& stop) {
     std::array<uint8_t, kBlockBufferSize> buffer{};
     BlockOutcome outcome;
     outcome.blocks = BlockCount(file.size());
@@ -48,21 +60,25 @@ BlockOutcome SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command,
         const size_t count = std::min<size_t>(kBlockSize, file.size() - position);
         // Addresses are 32-bit; the caller has made sure the file does not
         // run past the top.
-        const uint32_t address = start + static_cast<uint32_t>(position);
-        outcome.nextParameter = address;
+        const uint32_t parameter = layout.start + static_cast<uint32_t>(position);
+        outcome.nextParameter = parameter;
         if (position > 0 && stop && stop()) {
             outcome.result = BlockResult::Stopped;
             return outcome;
         }
+        // Only the last block can be short; a full one keeps 0xFF after it,
+        // as erased flash reads.
+        if (layout.fullBlocks)
+            std::fill_n(buffer.begin(), kBlockSize, kFirmwareFill);
         std::memcpy(buffer.data(), file.data() + position, count);
         BlockCommand block;
-        block.command = command;
-        block.parameter = address;
+        block.command = layout.command;
+        block.parameter = parameter;
         block.data = buffer.data();
-        block.maxReply = kDownloadReplyRoom;
-        block.length = static_cast<int>(count);
-        block.timeoutMs = DownloadBlockTimeoutMs(address);
-        block.what = name + " block at " + HexAddress(address);
+        block.maxReply = layout.maxReply;
+        block.length = layout.fullBlocks ? kBlockSize : static_cast<int>(count);
+        block.timeoutMs = layout.timeoutMs(parameter);
+        block.what = layout.name + " at " + HexAddress(parameter);
         if (send(block) < 0) {
             outcome.result = BlockResult::NoReply;
             return outcome;
@@ -74,40 +90,22 @@ BlockOutcome SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command,
     return outcome;
 }
 
+}  // namespace
+
+BlockOutcome SendDownloadBlocks(std::span<const uint8_t> file, uint16_t command, uint32_t start,
+                                const std::string& name, const BlockSender& send,
+                                const BlockProgress& progress, const BlockStop& stop) {
+    const BlockLayout layout{
+        command, start, false, kDownloadReplyRoom, DownloadBlockTimeoutMs, name + " block"};
+    return SendBlocks(file, layout, send, progress, stop);
+}
+
 BlockOutcome SendFirmwareBlocks(std::span<const uint8_t> image, const BlockSender& send,
                                 const BlockProgress& progress, const BlockStop& stop) {
-    std::array<uint8_t, kBlockBufferSize> buffer{};
-    BlockOutcome outcome;
-    outcome.blocks = BlockCount(image.size());
-    for (size_t offset = 0; offset < image.size();) {
-        const size_t count = std::min<size_t>(kBlockSize, image.size() - offset);
-        const uint32_t parameter = static_cast<uint32_t>(offset);
-        outcome.nextParameter = parameter;
-        if (offset > 0 && stop && stop()) {
-            outcome.result = BlockResult::Stopped;
-            return outcome;
-        }
-        // Only the last block can be short; the rest of it stays 0xFF, as
-        // erased flash reads.
-        std::fill_n(buffer.begin(), kBlockSize, kFirmwareFill);
-        std::memcpy(buffer.data(), image.data() + offset, count);
-        BlockCommand block;
-        block.command = kCommandFirmwareBlock;
-        block.parameter = parameter;
-        block.data = buffer.data();
-        block.maxReply = kFirmwareReplyRoom;
-        block.length = kBlockSize;
-        block.timeoutMs = FirmwareBlockTimeoutMs(parameter);
-        block.what = "the firmware block at " + HexAddress(parameter);
-        if (send(block) < 0) {
-            outcome.result = BlockResult::NoReply;
-            return outcome;
-        }
-        offset += count;
-        ++outcome.blocksDone;
-        progress(ProgressCount(offset), ProgressCount(image.size()));
-    }
-    return outcome;
+    const BlockLayout layout{
+        kCommandFirmwareBlock, 0, true, kFirmwareReplyRoom, FirmwareBlockTimeoutMs,
+        "the firmware block"};
+    return SendBlocks(image, layout, send, progress, stop);
 }
 
 TransferPlan PlanTransfer(uint64_t size, uint32_t start, bool fixedBlocks, uint32_t rate) {

@@ -67,6 +67,10 @@ TfrmMain& WindowHarness::Open(const QString& port) {
             onMessage(messages.back());
     };
     options.playSound = [this](const QString& path) { sounds.push_back(path); };
+    options.askQuestion = [this](const QString& text) {
+        questions.push_back(text);
+        return questionAnswer;
+    };
     options.openFile = [this](const OpenFileRequest& request) {
         fileRequests.push_back(request);
         if (fileAnswers.empty())

@@ -53,6 +53,9 @@ class WindowHarness {
     // one first; when none is left the dialog is cancelled.
     std::vector<OpenFileRequest> fileRequests;
     std::vector<QString> fileAnswers;
+    // Every question the window asked, and the answer it gets.
+    std::vector<QString> questions;
+    bool questionAnswer = false;
     // Called with every message as it is shown, inside the window's handler.
     std::function<void(const RecordedMessage&)> onMessage;
 
