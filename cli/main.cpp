@@ -1,10 +1,8 @@
 // printer-cli: the printer jobs of the window, from the command line.
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -16,6 +14,7 @@
 #include "cli_logo.h"
 #endif
 #include "comm_thread.h"
+#include "interrupts.h"
 #include "port_list.h"
 
 namespace {
@@ -92,17 +91,9 @@ std::string SuccessMessage(const CliRequest& request, const TCommThread& worker,
 // the program at once.
 std::atomic<bool> g_interrupted{false};
 
-void OnInterrupt(int) {
+void OnInterrupt() {
     if (g_interrupted.exchange(true))
-        _exit(kExitInterrupted);
-}
-
-void CatchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+        std::_Exit(kExitInterrupted);
 }
 
 // Waits for the job's end, passing an interrupt on to the worker.
@@ -122,7 +113,7 @@ int RunJob(const CliRequest& request, TransferInput& input, const std::string& e
     TCommThread worker(observer);
     const uint8_t job = FillRequest(request, input, worker);
     const auto started = std::chrono::steady_clock::now();
-    CatchInterrupts();
+    CatchInterrupts(OnInterrupt);
     worker.StartJob(job);
     WaitForJob(worker);
     const double elapsed =

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "datagram_transport.h"
+#include "win32_error_text.h"
 
 struct DatagramTransport::Socket {
     SOCKET s = INVALID_SOCKET;
@@ -15,8 +16,9 @@ struct DatagramTransport::Socket {
 
 namespace {
 
-std::string SocketMessage(const std::string& what) {
-    return what + " (Winsock error " + std::to_string(WSAGetLastError()) + ")";
+// "what: The system's words", in the form the POSIX side gives.
+std::string SocketMessage(const std::string& what, int error = WSAGetLastError()) {
+    return what + ": " + Win32ErrorText(static_cast<uint32_t>(error));
 }
 
 }  // namespace
@@ -33,6 +35,7 @@ DatagramTransport::~DatagramTransport() {
 void DatagramTransport::SetEndpoint(const DatagramEndpoint& endpoint) {
     Close();
     endpoint_ = endpoint;
+    resolveError_.clear();
 }
 
 bool DatagramTransport::IsActive() const {
@@ -49,6 +52,10 @@ void DatagramTransport::Close() {
 bool DatagramTransport::EnsureOpen() {
     if (socket_->s != INVALID_SOCKET)
         return true;
+    if (!resolveError_.empty()) {
+        lastError_ = resolveError_;
+        return false;
+    }
     if (!socket_->started) {
         WSADATA data;
         if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
@@ -62,23 +69,29 @@ bool DatagramTransport::EnsureOpen() {
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
     const std::string service = std::to_string(endpoint_.port);
-    if (getaddrinfo(endpoint_.host.c_str(), service.c_str(), &hints, &found) != 0) {
-        lastError_ = SocketMessage("cannot resolve " + endpoint_.host);
+    const int rc = getaddrinfo(endpoint_.host.c_str(), service.c_str(), &hints, &found);
+    if (rc != 0) {
+        lastError_ = SocketMessage("cannot resolve " + endpoint_.host, rc);
+        resolveError_ = lastError_;
         return false;
     }
+    int lastError = 0;
     for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
         SOCKET s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (s == INVALID_SOCKET)
+        if (s == INVALID_SOCKET) {
+            lastError = WSAGetLastError();
             continue;
+        }
         if (::connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) {
             socket_->s = s;
             break;
         }
+        lastError = WSAGetLastError();
         closesocket(s);
     }
     freeaddrinfo(found);
     if (socket_->s == INVALID_SOCKET) {
-        lastError_ = SocketMessage("cannot reach " + endpoint_.host + ":" + service);
+        lastError_ = SocketMessage("cannot reach " + endpoint_.host + ":" + service, lastError);
         return false;
     }
     return true;
@@ -101,8 +114,9 @@ int DatagramTransport::Receive(uint8_t* buffer, int count, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+        // Rounded up, so the wait never ends before the deadline.
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         WSAPOLLFD p{};
         p.fd = socket_->s;
         p.events = POLLRDNORM;

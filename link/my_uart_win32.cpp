@@ -2,9 +2,11 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "my_uart.h"
+#include "win32_error_text.h"
 
 struct TMyUart::Handle {
     HANDLE h = nullptr;  // nullptr: nothing open
@@ -12,15 +14,9 @@ struct TMyUart::Handle {
 
 namespace {
 
+// "what: The system's words", in the form the POSIX side gives.
 std::string SystemMessage(const std::string& what, DWORD error) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, sizeof text, nullptr);
-    std::string message(text);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n')) {
-        message.pop_back();
-    }
-    return what + ": " + message;
+    return what + ": " + Win32ErrorText(error);
 }
 
 DWORD DtrFlag(uint8_t control) {
@@ -74,9 +70,12 @@ bool TMyUart::Open(const std::string& name, uint32_t rate) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
+        // A port that another program holds refuses a second open as access
+        // denied (a device) or as a sharing violation (anything else).
         const DWORD error = GetLastError();
-        lastError_ = error == ERROR_ACCESS_DENIED ? name + " is in use by another program"
-                                                  : SystemMessage("cannot open " + name, error);
+        lastError_ = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+                         ? name + " is in use by another program"
+                         : SystemMessage("cannot open " + name, error);
         return false;
     }
     auto fail = [&](std::string why) {
@@ -91,8 +90,8 @@ bool TMyUart::Open(const std::string& name, uint32_t rate) {
         return fail(SystemMessage("cannot set up " + name, GetLastError()));
     PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
     handle_->h = h;
-    ApplyTimeouts();
     rate_ = rate;
+    ApplyTimeouts();
     if (!ApplyLineSettings())
         return fail(lastError_);
     lastError_.clear();
@@ -109,6 +108,12 @@ void TMyUart::CloseHandleOnly() {
 bool TMyUart::ApplyLineSettings() {
     if (handle_->h == nullptr)
         return false;
+    if (rate_ == 0) {
+        lastError_ = "a line rate of 0 bit/s is not possible";
+        return false;
+    }
+    // Bytes still in the output queue leave at the rate they were written for.
+    FlushFileBuffers(handle_->h);
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     GetCommState(handle_->h, &dcb);  // keeps EofChar and EvtChar as the device has them
@@ -139,6 +144,17 @@ bool TMyUart::ApplyLineSettings() {
         lastError_ = SystemMessage("the device refused the line settings", GetLastError());
         return false;
     }
+    // Some drivers take a rate they cannot make without complaint; believe the
+    // rate the device reports.
+    DCB now{};
+    now.DCBlength = sizeof now;
+    if (GetCommState(handle_->h, &now) && now.BaudRate != rate_) {
+        lastError_ = "the device did not take " + std::to_string(rate_) + " bit/s (it reports " +
+                     std::to_string(now.BaudRate) + ")";
+        return false;
+    }
+    // The write timeouts follow the rate.
+    ApplyTimeouts();
     return true;
 }
 
@@ -149,8 +165,18 @@ bool TMyUart::ApplyTimeouts() {
     t.ReadIntervalTimeout = timeouts_.readInterval;
     t.ReadTotalTimeoutMultiplier = timeouts_.readTotalMultiplier;
     t.ReadTotalTimeoutConstant = timeouts_.readTotalConstant;
-    t.WriteTotalTimeoutMultiplier = timeouts_.writeTotalMultiplier;
-    t.WriteTotalTimeoutConstant = timeouts_.writeTotalConstant;
+    if (t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0) {
+        // Both total values 0 would mean no total limit: a read would wait for
+        // its first byte for ever. This combination returns at once with what
+        // has arrived.
+        t.ReadIntervalTimeout = MAXDWORD;
+    }
+    // Write timeouts of 0 would let a stalled line hold a write for ever.
+    // Allow each byte its line time, rounded up to whole milliseconds, and a
+    // second more, as the POSIX side does.
+    t.WriteTotalTimeoutMultiplier =
+        std::max(timeouts_.writeTotalMultiplier, rate_ > 0 ? (10000 + rate_ - 1) / rate_ : 1);
+    t.WriteTotalTimeoutConstant = std::max<uint32_t>(timeouts_.writeTotalConstant, 1000);
     return SetCommTimeouts(handle_->h, &t) != 0;
 }
 
@@ -182,8 +208,9 @@ bool TMyUart::Write(const uint8_t* buffer, int count) {
         lastError_ = SystemMessage("write failed", GetLastError());
         return false;
     }
+    // A short count means the write timed out on a stalled line.
     if (n != static_cast<DWORD>(count)) {
-        lastError_ = "write incomplete";
+        lastError_ = "write timed out";
         return false;
     }
     return true;

@@ -1,9 +1,3 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,49 +7,11 @@
 #include "frame.h"
 #include "frame_link.h"
 #include "recording_log.h"
+#include "udp_peer.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// A UDP peer on loopback that answers each datagram it receives.
-class UdpPeer {
-  public:
-    UdpPeer() {
-        fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t len = sizeof a;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-    }
-    ~UdpPeer() { close(fd_); }
-    uint16_t Port() const { return port_; }
-
-    // Waits for one datagram and answers it with `reply` (from `replyFrom`
-    // when given, to test that foreign senders are ignored).
-    Bytes AnswerOne(const Bytes& reply, int replyFrom = -1) {
-        pollfd p{fd_, POLLIN, 0};
-        if (poll(&p, 1, 3000) <= 0)
-            return {};
-        uint8_t buffer[4096];
-        sockaddr_in from{};
-        socklen_t len = sizeof from;
-        const ssize_t n =
-            recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &len);
-        if (!reply.empty()) {
-            sendto(replyFrom >= 0 ? replyFrom : fd_, reply.data(), reply.size(), 0,
-                   reinterpret_cast<sockaddr*>(&from), len);
-        }
-        return Bytes(buffer, buffer + std::max<ssize_t>(n, 0));
-    }
-
-  private:
-    int fd_ = -1;
-    uint16_t port_ = 0;
-};
 
 TEST(DatagramLink, ExchangesOneFrameEachWayWithTheEndpoint) {
     UdpPeer peer;
@@ -85,11 +41,7 @@ TEST(DatagramLink, IgnoresDatagramsFromOtherSenders) {
     DatagramTransport udp({"127.0.0.1", peer.Port()});
     FrameLink link;
     link.SetTransport(&udp);
-    std::thread printer([&] {
-        int strangerFd = socket(AF_INET, SOCK_DGRAM, 0);
-        peer.AnswerOne(BuildReplyFrame(0x20, 0, nullptr, 0), strangerFd);
-        close(strangerFd);
-    });
+    std::thread printer([&] { peer.AnswerOne(BuildReplyFrame(0x20, 0, nullptr, 0), &stranger); });
     uint8_t data[16] = {};
     EXPECT_EQ(link.SendCommand(0x20, 0, data, 15, 0, 1, 300), -1);
     printer.join();

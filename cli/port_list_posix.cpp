@@ -1,3 +1,4 @@
+// The serial ports that Qt finds (sysfs on Linux, IOKit on macOS).
 #include "port_list.h"
 
 #include <QSerialPortInfo>
@@ -7,11 +8,7 @@ std::vector<PortInfo> AvailablePorts() {
     std::vector<PortInfo> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         PortInfo port;
-#if defined(_WIN32)
-        port.name = info.portName().toStdString();
-#else
         port.name = info.systemLocation().toStdString();
-#endif
         port.description = info.description().toStdString();
         if (!info.manufacturer().isEmpty()) {
             port.description +=

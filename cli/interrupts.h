@@ -1,0 +1,8 @@
+// Ctrl-C (and SIGTERM where there is one) for printer-cli. The system calls
+// live in interrupts_posix.cpp and interrupts_win32.cpp.
+#pragma once
+
+// From now on, an interrupt calls `handler` instead of ending the program.
+// The handler runs in a signal handler (POSIX) or on a thread of the
+// system's (Windows): it may only touch atomics and end the process.
+void CatchInterrupts(void (*handler)());
