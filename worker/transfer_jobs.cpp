@@ -20,11 +20,10 @@ BlockStop TCommThread::StopRequested() {
 bool TCommThread::TransferWentThrough(const BlockOutcome& outcome, const char* mode) {
     if (outcome.result != BlockResult::Stopped)
         return outcome.result == BlockResult::Done;
-    link_.Fail(kErrorStopped,
-               "interrupted after block " + std::to_string(outcome.blocksDone) + " of " +
-                   std::to_string(outcome.blocks) + " at " + HexAddress(outcome.nextParameter) +
-                   "; the printer is still in " + mode + " mode: run the " +
-                   (std::string(mode) == "update" ? "update" : "download") + " again");
+    link_.Fail(kErrorStopped, "interrupted after block " + std::to_string(outcome.blocksDone) +
+                                  " of " + std::to_string(outcome.blocks) + " at " +
+                                  HexAddress(outcome.nextParameter) + "; the printer is still in " +
+                                  mode + " mode: run the " + mode + " again");
     return false;
 }
 
