@@ -359,7 +359,7 @@ void TfrmMain::RunJob(uint8_t jobCode, int32_t portRate) {
     JobEnvironment environment;
     environment.portName = Utf8(PortName);
     environment.portRate = PortRate;
-    environment.exeFolder = Utf8(ExeFolder_);
+    environment.exeFolder = std::filesystem::path(ExeFolder_.toStdU16String());
     environment.endpoint = endpoint_;
     environment.transferRate = transferRate_;
     observer_->SetEnvironment(environment);

@@ -145,7 +145,7 @@ void TfrmMain::btLOGOClick() {
         return;
     }
     // The job opens the file by its full path in the platform's encoding.
-    worker_->Downloads() = {{std::filesystem::path(path.toStdU16String()).string(),
+    worker_->Downloads() = {{std::filesystem::path(path.toStdU16String()),
                              kLogoFileName.toStdString(), std::to_string(Logo.command),
                              std::to_string(Logo.para)}};
     RunJob(kJobDownloadFiles, *rate);

@@ -44,8 +44,7 @@ void TfrmMain::btFontClick() {
                     QStringLiteral("The font file %1 does not exist.").arg(font));
         return;
     }
-    worker_->Downloads() = {
-        {FileSystemPath(font).string(), kFontFileName, kFontCommand, kFontAddress}};
+    worker_->Downloads() = {{FileSystemPath(font), kFontFileName, kFontCommand, kFontAddress}};
     RunJob(kJobDownloadFiles, *rate);
 }
 

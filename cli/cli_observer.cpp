@@ -7,7 +7,7 @@
 
 #include "progress_text.h"
 
-CliObserver::CliObserver(const CliRequest& request, std::string exeFolder)
+CliObserver::CliObserver(const CliRequest& request, std::filesystem::path exeFolder)
     : json_(request.json),
       quiet_(request.quiet),
       terminal_(isatty(STDERR_FILENO) != 0),

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 
 #include "cli_request.h"
@@ -12,7 +13,7 @@
 
 class CliObserver : public CommObserver {
   public:
-    CliObserver(const CliRequest& request, std::string exeFolder);
+    CliObserver(const CliRequest& request, std::filesystem::path exeFolder);
 
     JobEnvironment CurrentEnvironment() override { return environment_; }
     void JobProgress(int32_t done, int32_t total) override;

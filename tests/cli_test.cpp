@@ -331,7 +331,8 @@ TEST_F(CliAgainstPrinter, LogoSendsTheComposedImageAndRefusesBadPicturesUnsent) 
 
 TEST(CliInterrupt, CtrlCStopsATransferAfterTheBlockInFlightAndSaysWhereItStopped) {
     // A paced printer: 64 KiB take about six seconds, the interrupt comes
-    // after one.
+    // after one. (timeout --foreground signals the program once; without it
+    // a second signal goes to the whole group, which is a second Ctrl-C.)
     VirtualPrinter printer(SimOptions{.rate = 115200, .pace = true});
     std::string error;
     ASSERT_TRUE(printer.StartPty(error)) << error;
@@ -340,9 +341,9 @@ TEST(CliInterrupt, CtrlCStopsATransferAfterTheBlockInFlightAndSaysWhereItStopped
     const fs::path log = folder / ("cli-stop-" + std::to_string(getpid()) + ".log");
     ChildResult r = RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "65536"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    r = RunChild({"/usr/bin/timeout", "--preserve-status", "-s", "INT", "1", PRINTER_CLI_PATH, "-p",
-                  printer.SlavePath(), "-b", "115200", "--log", log.string(), "firmware",
-                  image.string()});
+    r = RunChild({"/usr/bin/timeout", "--foreground", "--preserve-status", "-s", "INT", "1",
+                  PRINTER_CLI_PATH, "-p", printer.SlavePath(), "-b", "115200", "--log",
+                  log.string(), "firmware", image.string()});
     EXPECT_EQ(r.exitCode, 130) << r.err;
     EXPECT_NE(r.err.find("interrupted after block "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("still in update mode: run the update again"), std::string::npos);

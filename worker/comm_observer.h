@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "datagram_transport.h"
@@ -12,9 +13,10 @@
 struct JobEnvironment {
     std::string portName = "COM1";
     int32_t portRate = 9600;
-    std::string exeFolder;      // where "debug.log" is written; empty: the current folder
-    DatagramEndpoint endpoint;  // where "TCP/IP" sends its datagrams
-    std::string debugLogPath;   // when set, the debug log is written here instead
+    // Paths, not texts: a folder named in any script must work on Windows too.
+    std::filesystem::path exeFolder;     // where "debug.log" is written; empty: the current folder
+    DatagramEndpoint endpoint;           // where "TCP/IP" sends its datagrams
+    std::filesystem::path debugLogPath;  // when set, the debug log is written here instead
     // Block transfers ask the printer for this rate; one that does not take
     // it is moved to 115200 bit/s instead.
     int32_t transferRate = 115200;

@@ -108,7 +108,7 @@ std::filesystem::path DebugLogPath(const JobEnvironment& environment) {
         return environment.debugLogPath;
     if (environment.exeFolder.empty())
         return kDebugLogName;
-    return std::filesystem::path(environment.exeFolder) / kDebugLogName;
+    return environment.exeFolder / kDebugLogName;
 }
 
 }  // namespace
@@ -117,7 +117,7 @@ void TCommThread::SaveLog(const JobEnvironment& environment) {
     const std::filesystem::path path = DebugLogPath(environment);
     // A log that cannot be written does not change the job's result.
     logSaveError_.clear();
-    log_.Save(path.string(), logSaveError_);
+    log_.Save(path, logSaveError_);
 }
 
 void TCommThread::ReportProgress(const std::string& text, int32_t done, int32_t total, bool panel) {

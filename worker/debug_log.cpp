@@ -1,5 +1,7 @@
 #include "debug_log.h"
 
+#include "path_text.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -82,9 +84,9 @@ void DebugLog::LogHex(const uint8_t* bytes, size_t count) {
         LogLine(line);
 }
 
-bool DebugLog::Save(const std::string& path, std::string& error) const {
+bool DebugLog::Save(const std::filesystem::path& path, std::string& error) const {
     namespace fs = std::filesystem;
-    const fs::path target(path);
+    const fs::path& target = path;
     fs::path temporary = target;
     temporary += ".tmp";
     {
@@ -95,7 +97,7 @@ bool DebugLog::Save(const std::string& path, std::string& error) const {
         }
         out.flush();
         if (!out) {
-            error = "cannot write " + temporary.string();
+            error = "cannot write " + PathText(temporary);
             std::error_code ignored;
             fs::remove(temporary, ignored);
             return false;
@@ -104,7 +106,7 @@ bool DebugLog::Save(const std::string& path, std::string& error) const {
     std::error_code ec;
     fs::rename(temporary, target, ec);
     if (ec) {
-        error = "cannot replace " + target.string() + ": " + ec.message();
+        error = "cannot replace " + PathText(target) + ": " + ec.message();
         fs::remove(temporary, ec);
         return false;
     }

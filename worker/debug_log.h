@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,7 +49,7 @@ class DebugLog : public LinkLog {
     // Replaces `path` with the lines, each ended by CR LF. Written to a
     // temporary file beside it first, so a failed save leaves the old log
     // whole. False with `error` set when the file cannot be written.
-    bool Save(const std::string& path, std::string& error) const;
+    bool Save(const std::filesystem::path& path, std::string& error) const;
 
   private:
     TimeSource now_;

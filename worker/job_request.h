@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ struct FileBuffer {
 // ("-" passes the entry over), and the command code and start address as
 // texts in the tool's integer notation, converted by the job.
 struct DownloadEntry {
-    std::string path;
+    std::filesystem::path path;
     std::string name;
     std::string command;
     std::string address;

@@ -7,11 +7,12 @@
 #include "block_transfer.h"
 #include "firmware_check.h"
 #include "int_conversion.h"
+#include "path_text.h"
 
 namespace fs = std::filesystem;
 
 bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>& bytes, std::string& error) {
-    const std::string shown = path.string();
+    const std::string shown = PathText(path);
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (!fs::exists(status)) {
@@ -74,7 +75,7 @@ bool PrepareDownloads(const DownloadList& list, std::vector<PreparedDownload>& p
         if (!ReadWholeFile(entry.path, file.bytes, error))
             return false;
         if (const auto problem = AddressRangeProblem(file.bytes.size(), file.start)) {
-            error = entry.path + " cannot be downloaded: " + *problem;
+            error = PathText(entry.path) + " cannot be downloaded: " + *problem;
             return false;
         }
         prepared.push_back(std::move(file));
@@ -87,7 +88,7 @@ bool LoadFirmwareImage(const fs::path& path, std::vector<uint8_t>& image, std::s
         return false;
     const FirmwareCheckResult check = CheckFirmwareImage(image);
     if (!check.Sound()) {
-        error = path.string() + " is not a valid firmware image: " + check.reason;
+        error = PathText(path) + " is not a valid firmware image: " + check.reason;
         return false;
     }
     return true;
