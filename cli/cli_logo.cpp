@@ -8,6 +8,7 @@
 
 #include "logo_pictures.h"
 #include "logo_preview.h"
+#include "path_text.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 constexpr const char* kLogoFileName = "logo.bin";
 
 bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
-    std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()),
               static_cast<std::streamsize>(image.size()));
     out.close();

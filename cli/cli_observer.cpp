@@ -5,6 +5,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "path_text.h"
 #include "progress_text.h"
 
 CliObserver::CliObserver(const CliRequest& request, std::filesystem::path exeFolder)
@@ -15,7 +16,7 @@ CliObserver::CliObserver(const CliRequest& request, std::filesystem::path exeFol
     environment_.portName = request.port;
     environment_.portRate = request.rate;
     environment_.exeFolder = std::move(exeFolder);
-    environment_.debugLogPath = request.logPath;
+    environment_.debugLogPath = PathFromUtf8(request.logPath);
     environment_.endpoint = request.endpoint;
     environment_.transferRate = request.transferRate;
 }

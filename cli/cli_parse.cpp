@@ -6,6 +6,7 @@
 
 #include "cli_request.h"
 #include "int_conversion.h"
+#include "path_text.h"
 #include "setting_packers.h"
 
 namespace {
@@ -329,7 +330,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
         request.settingName = "infrared settings";
     } else if (name == "font") {
         request.command = CliCommand::Download;
-        request.download = {fontFile, FileName(fontFile), "$63", "0"};
+        request.download = {PathFromUtf8(fontFile), FileName(fontFile), "$63", "0"};
         request.dryRun = fontDryRun;
     } else if (name == "download") {
         if (auto bad =
@@ -338,7 +339,8 @@ CliParse ParseCommandLine(int argc, char** argv) {
             return result;
         }
         request.command = CliCommand::Download;
-        request.download = {downloadFile, FileName(downloadFile), downloadCode, downloadAddress};
+        request.download = {PathFromUtf8(downloadFile), FileName(downloadFile), downloadCode,
+                            downloadAddress};
         request.dryRun = downloadDryRun;
     } else if (name == "firmware") {
         request.command = CliCommand::Firmware;

@@ -6,6 +6,7 @@
 
 #include "comm_thread.h"
 #include "firmware_check.h"
+#include "path_text.h"
 #include "transfer_input.h"
 
 namespace {
@@ -27,7 +28,7 @@ std::string Describe(const std::string& name, const TransferPlan& plan, const st
 bool LoadTransferInput(const CliRequest& request, TransferInput& input) {
     std::string error;
     if (request.command == CliCommand::Firmware) {
-        if (!LoadFirmwareImage(request.firmwarePath, input.image, error)) {
+        if (!LoadFirmwareImage(PathFromUtf8(request.firmwarePath), input.image, error)) {
             std::cerr << "printer-cli: " << error << "\n";
             return false;
         }
@@ -73,7 +74,7 @@ void PrintTransferPlan(const CliRequest& request, const TransferInput& input) {
 int CheckFirmwareCommand(const CliRequest& request) {
     std::vector<uint8_t> image;
     std::string error;
-    const bool valid = LoadFirmwareImage(request.firmwarePath, image, error);
+    const bool valid = LoadFirmwareImage(PathFromUtf8(request.firmwarePath), image, error);
     if (request.json) {
         std::cout << nlohmann::json{{"event", "result"},
                                     {"ok", valid},

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 #include "cli_observer.h"
 #include "cli_request.h"
@@ -16,17 +18,9 @@
 #include "comm_thread.h"
 #include "interrupts.h"
 #include "port_list.h"
+#include "program.h"
 
 namespace {
-
-// The folder of the running executable, where "debug.log" goes by default.
-std::string ExecutableFolder(const char* argv0) {
-    std::error_code ec;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        self = std::filesystem::absolute(argv0, ec);
-    return self.parent_path().string();
-}
 
 int ListPorts(const CliRequest& request) {
     for (const PortInfo& port : AvailablePorts()) {
@@ -108,7 +102,8 @@ void WaitForJob(TCommThread& worker) {
     }
 }
 
-int RunJob(const CliRequest& request, TransferInput& input, const std::string& exeFolder) {
+int RunJob(const CliRequest& request, TransferInput& input,
+           const std::filesystem::path& exeFolder) {
     CliObserver observer(request, exeFolder);
     TCommThread worker(observer);
     const uint8_t job = FillRequest(request, input, worker);
@@ -151,7 +146,13 @@ int RunJob(const CliRequest& request, TransferInput& input, const std::string& e
 }  // namespace
 
 int main(int argc, char** argv) {
-    const CliParse parsed = ParseCommandLine(argc, argv);
+    UseUtf8Console();
+    std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    const CliParse parsed = ParseCommandLine(static_cast<int>(arguments.size()), pointers.data());
     if (!parsed.request)
         return parsed.exitCode;
     CliRequest request = *parsed.request;
