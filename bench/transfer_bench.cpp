@@ -3,6 +3,9 @@
 //
 //   transfer-bench --sim PATH [--out FILE] [--runs N] [--only TEXT] [--smoke]
 //
+// A bare loop (bench/bare_loop.h) runs the firmware update's commands beside the
+// tool: the floor of this machine's pseudo-terminals and scheduler.
+//
 // For each case: wall time, the wire limit of the frames the printer logged
 // (both ways, with the pauses the protocol demands), their ratio, the tool's
 // CPU time as a share of the wall time, and the gap the tool left between a
@@ -17,10 +20,12 @@
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bare_loop.h"
 #include "comm_thread.h"
 #include "firmware_check.h"
 #include "logo_image.h"
@@ -34,7 +39,9 @@ namespace {
 
 constexpr int32_t kLineRate = 9600;
 
-enum class Job { Firmware, Font, Logo, Settings };
+// BareFirmware: the firmware update's commands from the bare loop, the
+// machine's floor that the tool's firmware case is set against.
+enum class Job { Firmware, BareFirmware, Font, Logo, Settings };
 
 struct Case {
     std::string name;
@@ -107,6 +114,26 @@ void FillBluetooth(SettingPayload& payload) {
     payload.Length = sizeof kName;
 }
 
+// The figures of a run from the printer's log of it.
+bool Measure(const fs::path& dir, bool udp, int jobs, double wallMs, double cpu, Result& result,
+             std::string& error);
+
+bool RunBareCase(SimProcess& sim, const fs::path& dir, const Case& c, Result& result,
+                 std::string& error) {
+    std::vector<uint8_t> image = RandomBytes(c.bytes, 1);
+    SealFirmwareImage(image);
+    const double cpuBefore = CpuSeconds();
+    const auto started = std::chrono::steady_clock::now();
+    if (!RunBareFirmwareUpdate(sim.Address(), kLineRate, static_cast<uint32_t>(c.transferRate),
+                               image, error))
+        return false;
+    const auto ended = std::chrono::steady_clock::now();
+    const double cpu = CpuSeconds() - cpuBefore;
+    sim.Stop();
+    return Measure(dir, false, 1, std::chrono::duration<double, std::milli>(ended - started).count(),
+                   cpu, result, error);
+}
+
 bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::string& error) {
     const fs::path dir = fs::temp_directory_path() / ("transfer-bench-" + std::to_string(getpid()));
     fs::remove_all(dir);
@@ -134,6 +161,8 @@ bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::str
     } else {
         observer.environment.portName = sim.Address();
     }
+    if (c.job == Job::BareFirmware)
+        return RunBareCase(sim, dir, c, result, error);
     TCommThread worker(observer);
     int jobs = 1;
     uint8_t code = kJobIdentify;
@@ -169,14 +198,20 @@ bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::str
     const auto ended = std::chrono::steady_clock::now();
     const double cpu = CpuSeconds() - cpuBefore;
     sim.Stop();
+    return Measure(dir, c.udp, jobs,
+                   std::chrono::duration<double, std::milli>(ended - started).count(), cpu, result,
+                   error);
+}
 
+bool Measure(const fs::path& dir, bool udp, int jobs, double wallMs, double cpu, Result& result,
+             std::string& error) {
     const std::vector<LoggedCommand> commands =
         ReadCommandLog((dir / "printer" / "commands.json").string(), error);
     if (commands.empty())
         return false;
-    result.wallMs = std::chrono::duration<double, std::milli>(ended - started).count();
+    result.wallMs = wallMs;
     result.cpuShare = cpu * 1000.0 / result.wallMs;
-    if (!c.udp) {
+    if (!udp) {
         result.limitMs = WireLimitMs(commands, jobs);
         result.efficiency = result.limitMs / result.wallMs;
     }
@@ -219,12 +254,14 @@ Result MedianOf(const std::vector<Result>& runs) {
 std::vector<Case> Cases(bool smoke) {
     if (smoke) {
         return {{"firmware 16 KiB", Job::Firmware, 16 << 10},
+                {"firmware 16 KiB, bare loop", Job::BareFirmware, 16 << 10},
                 {"font 16 KiB", Job::Font, 16 << 10},
                 {"logo image 16 KiB", Job::Logo, 16 << 10},
                 {"2 settings at 9600", Job::Settings, 2},
                 {"firmware 16 KiB, UDP", Job::Firmware, 16 << 10, 115200, true}};
     }
     std::vector<Case> cases = {{"firmware 256 KiB", Job::Firmware, 256 << 10},
+                               {"firmware 256 KiB, bare loop", Job::BareFirmware, 256 << 10},
                                {"font 64 KiB", Job::Font, 64 << 10},
                                {"logo image 64 KiB", Job::Logo, 64 << 10},
                                {"20 settings at 9600", Job::Settings, 20},
@@ -276,6 +313,7 @@ int main(int argc, char** argv) {
     std::cout << "case                            wall ms  limit ms  effic.   CPU  gap med  gap max"
                  "  gap sum  outside blocks/s\n";
     nlohmann::json report = nlohmann::json::array();
+    std::optional<Result> tool, bare;  // the firmware case and its bare loop
     for (const Case& c : Cases(smoke)) {
         if (!only.empty() && c.name.find(only) == std::string::npos)
             continue;
@@ -291,6 +329,10 @@ int main(int argc, char** argv) {
         }
         const Result m = MedianOf(results);
         PrintRow(c.name, m);
+        if (c.job == Job::BareFirmware)
+            bare = m;
+        else if (c.job == Job::Firmware && !c.udp && c.transferRate == 115200)
+            tool = m;
         report.push_back({{"case", c.name},
                           {"transferRate", c.transferRate},
                           {"udp", c.udp},
@@ -305,6 +347,18 @@ int main(int argc, char** argv) {
                           {"blocksPerSecond", m.blocksPerSecond},
                           {"blockGapSumMs", m.gapSumMs},
                           {"outsideCommandsMs", m.outsideMs}});
+    }
+    if (tool && bare) {
+        // Efficiencies, not wall times: the tool also identifies the printer,
+        // which the bare loop leaves out. The machine's share is in both.
+        const double ratio = tool->efficiency / bare->efficiency;
+        std::printf("firmware update: the tool's efficiency is %.3f of the bare loop's "
+                    "(%.3f against %.3f)\n",
+                    ratio, tool->efficiency, bare->efficiency);
+        report.push_back({{"case", "tool against the bare loop"},
+                          {"efficiencyRatio", ratio},
+                          {"toolEfficiency", tool->efficiency},
+                          {"bareEfficiency", bare->efficiency}});
     }
     if (!outPath.empty()) {
         fs::create_directories(fs::path(outPath).parent_path());
