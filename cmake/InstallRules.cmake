@@ -24,8 +24,9 @@ if(TARGET printer-tool)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/pixmaps)
 endif()
 
-# A man page needs the program to run on this machine, so a cross build has none.
-if(CMAKE_CROSSCOMPILING)
+# A man page needs the program to run on this machine, so a cross build has
+# none; nor have the sanitizer builds, which are never packaged.
+if(CMAKE_CROSSCOMPILING OR PT_SANITIZE OR PT_TSAN)
   return()
 endif()
 find_program(PT_HELP2MAN help2man)
@@ -41,7 +42,7 @@ function(pt_man_page target description)
   add_custom_command(
     OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-    COMMAND ${PT_HELP2MAN} --no-info --no-discard-stderr --section=1
+    COMMAND ${PT_HELP2MAN} --no-info --section=1
             --version-string=${PROJECT_VERSION} --name=${description}
             --output=${page} $<TARGET_FILE:${target}>
     COMMAND ${PT_GZIP} -9nf ${page}
