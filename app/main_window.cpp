@@ -62,13 +62,6 @@ void SelectRate(QComboBox* combo, int32_t rate) {
     }
 }
 
-QString WithTrailingSeparator(QString folder) {
-    folder = QDir::toNativeSeparators(QDir::cleanPath(QDir(folder).absolutePath()));
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
-    return folder;
-}
-
 }  // namespace
 
 TfrmMain::TfrmMain(const WindowOptions& options, QWidget* parent) : QMainWindow(parent) {
@@ -103,10 +96,13 @@ void TfrmMain::ConnectHandlers() {
 
 void TfrmMain::FormCreate(const WindowOptions& options) {
     const QFileInfo executable(QCoreApplication::applicationFilePath());
-    ExeFolder_ = WithTrailingSeparator(options.exeFolder.isEmpty() ? executable.absolutePath()
-                                                                   : options.exeFolder);
-    IniFileName_ = options.iniFileName.isEmpty() ? executable.completeBaseName() + ".ini"
-                                                 : options.iniFileName;
+    const QString exeFolder =
+        options.exeFolder.isEmpty() ? executable.absolutePath() : options.exeFolder;
+    Locations_ = ChooseFileLocations(
+        exeFolder,
+        options.iniFileName.isEmpty() ? executable.completeBaseName() + ".ini"
+                                      : options.iniFileName,
+        options.exeFolderWritable ? *options.exeFolderWritable : FolderIsWritable(exeFolder));
 
     showMessage_ = options.showMessage;
     if (!showMessage_) {
@@ -154,7 +150,14 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
         else
             ComboPort->setEditText(options.port);
     }
+    const QString folderError = PrepareUserFolders(Locations_);
+    if (!folderError.isEmpty())
+        ShowMessage(MessageKind::Error, folderError);
     LoadConfiguration();
+    // Said once, in the wide panel: an installed copy keeps its configuration
+    // out of sight. The first job's texts replace it.
+    if (const QString note = ConfigurationNote(Locations_); !note.isEmpty())
+        StatusPanel1->setText(note);
 }
 
 void TfrmMain::FormDestroy() {
@@ -171,7 +174,7 @@ void TfrmMain::LoadConfiguration() {
         setWindowTitle(FromUtf8(s.caption));
 
     Logo = s.logo;
-    const LogoList logos = LoadLogoList(s.logoFiles, ExeFolder_);
+    const LogoList logos = LoadLogoList(s.logoFiles, Locations_.workFolder);
     LogoPaths = logos.paths;
     ListLogo->addItems(logos.displayNames);
     BuildLogoImage();  // the space text waits for the first ADD or DELETE
@@ -359,7 +362,7 @@ void TfrmMain::RunJob(uint8_t jobCode, int32_t portRate) {
     JobEnvironment environment;
     environment.portName = Utf8(PortName);
     environment.portRate = PortRate;
-    environment.exeFolder = std::filesystem::path(ExeFolder_.toStdU16String());
+    environment.exeFolder = std::filesystem::path(Locations_.dataFolder.toStdU16String());
     environment.endpoint = endpoint_;
     environment.transferRate = transferRate_;
     observer_->SetEnvironment(environment);
@@ -402,7 +405,8 @@ void TfrmMain::ReportResult() {
     }
     if (!ok || !worker_->LogSaveError().empty())
         StatusPanel1->setToolTip(StatusPanel1->text());  // the panel may cut it
-    playSound_(ExeFolder_ + (ok ? QStringLiteral("ok.wav") : QStringLiteral("error.wav")));
+    playSound_(Locations_.soundFolder +
+               (ok ? QStringLiteral("ok.wav") : QStringLiteral("error.wav")));
     if (ok)
         ShowMessage(MessageKind::Information, QStringLiteral("OK"));
     else

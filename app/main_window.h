@@ -15,6 +15,7 @@
 
 #include "comm_thread.h"
 #include "configuration.h"
+#include "file_locations.h"
 #include "logo_image.h"
 
 class QAction;
@@ -66,6 +67,9 @@ struct WindowOptions {
     SoundSink playSound;       // empty: the result sounds are played
     OpenFileSink openFile;     // empty: a file dialog
     QuestionSink askQuestion;  // empty: a question box
+    // Whether the executable's folder takes files, which picks the portable or
+    // the installed layout (FileLocations); empty: tried.
+    std::optional<bool> exeFolderWritable;
 };
 
 class TfrmMain : public QMainWindow {
@@ -77,8 +81,9 @@ class TfrmMain : public QMainWindow {
     ~TfrmMain() override;
 
     // The executable's folder with a trailing separator.
-    const QString& ExeFolder() const { return ExeFolder_; }
-    QString IniFilePath() const { return ExeFolder_ + IniFileName_; }
+    const QString& ExeFolder() const { return Locations_.exeFolder; }
+    QString IniFilePath() const { return Locations_.configFile; }
+    const FileLocations& Locations() const { return Locations_; }
 
   public slots:
     // Progress of a block transfer, shown in the first status panel.
@@ -186,8 +191,7 @@ class TfrmMain : public QMainWindow {
 
     QString PortName;
     int32_t PortRate = 0;
-    QString ExeFolder_;
-    QString IniFileName_;
+    FileLocations Locations_;
     LogoSettings Logo;
     QStringList LogoPaths;
     LogoBuild LogoImage;

@@ -89,7 +89,7 @@ void TfrmMain::actAddLogoExecute() {
     if (file.isEmpty())
         return;
     LogoList added;
-    AppendLogo(added, file, ExeFolder_);
+    AppendLogo(added, file, Locations_.workFolder);
     LogoPaths.append(added.paths);
     ListLogo->addItems(added.displayNames);
     if (!BuildLogoImage()) {
@@ -137,7 +137,7 @@ void TfrmMain::btLOGOClick() {
     // stopped short, is never sent.
     if (!BuildLogoImage())
         return;
-    const QString path = ExeFolder_ + kLogoFileName;
+    const QString path = Locations_.dataFolder + kLogoFileName;
     QString error;
     const std::string bytes(LogoImage.image.begin(), LogoImage.image.end());
     if (!StoreFileAtomically(path, bytes, error)) {

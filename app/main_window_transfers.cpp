@@ -1,4 +1,4 @@
-// The UPDATE tab: FONT downloads "font.bin" from the executable's folder,
+// The UPDATE tab: FONT downloads "font.bin" from beside the configuration,
 // PROGRAM writes a checked firmware image into the printer.
 #include <QFileInfo>
 #include <filesystem>
@@ -36,9 +36,9 @@ void TfrmMain::btFontClick() {
     const auto rate = PortRateFromControls();
     if (!rate)
         return;
-    // The job gets the font's full path: the same file as "font.bin" in the
-    // executable's folder, without changing the process's current folder.
-    const QString font = ExeFolder_ + QLatin1String(kFontFileName);
+    // The job gets the font's full path: the same file as "font.bin" beside
+    // the configuration, without changing the process's current folder.
+    const QString font = Locations_.fontFolder + QLatin1String(kFontFileName);
     if (!QFileInfo(font).isFile()) {
         ShowMessage(MessageKind::Error,
                     QStringLiteral("The font file %1 does not exist.").arg(font));
@@ -54,7 +54,8 @@ void TfrmMain::btUpdateClick() {
     const auto rate = PortRateFromControls();
     if (!rate)
         return;
-    const QString chosen = AskForFile({QStringLiteral("PROGRAM"), ExeFolder_, FirmwareFilters()});
+    const QString chosen =
+        AskForFile({QStringLiteral("PROGRAM"), Locations_.workFolder, FirmwareFilters()});
     if (chosen.isEmpty() || !QFileInfo(chosen).isFile())
         return;
     std::vector<uint8_t> image;

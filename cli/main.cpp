@@ -16,6 +16,7 @@
 #include "cli_logo.h"
 #endif
 #include "comm_thread.h"
+#include "default_log_folder.h"
 #include "interrupts.h"
 #include "port_list.h"
 #include "program.h"
@@ -175,5 +176,5 @@ int main(int argc, char** argv) {
         PrintTransferPlan(request, input);
         return 0;
     }
-    return RunJob(request, input, ExecutableFolder(argv[0]));
+    return RunJob(request, input, DefaultLogFolder(ExecutableFolder(argv[0])).string());
 }

@@ -58,9 +58,10 @@ std::string WindowHarness::TouchFile(const std::string& name) const {
 
 TfrmMain& WindowHarness::Open(const QString& port) {
     WindowOptions options;
-    options.exeFolder = QString::fromStdString(folder_.string());
+    options.exeFolder = QString::fromStdString((exeFolder.empty() ? folder_ : exeFolder).string());
     options.iniFileName = QStringLiteral("printer-tool.ini");
     options.port = port;
+    options.exeFolderWritable = exeFolderWritable;
     options.showMessage = [this](const WindowMessage& message) {
         messages.push_back(message);
         if (onMessage)

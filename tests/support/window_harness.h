@@ -56,6 +56,10 @@ class WindowHarness {
     // Every question the window asked, and the answer it gets.
     std::vector<QString> questions;
     bool questionAnswer = false;
+    // The executable's folder; empty: Folder().
+    std::filesystem::path exeFolder;
+    // The layout the window is to choose; empty: as the folder allows.
+    std::optional<bool> exeFolderWritable;
     // Called with every message as it is shown, inside the window's handler.
     std::function<void(const RecordedMessage&)> onMessage;
 

@@ -1,0 +1,40 @@
+// Where the window keeps its files. A copy whose folder can be written (a
+// portable copy, a build folder) keeps everything beside its executable; an
+// installed copy (in /usr/bin) uses the user's folders instead.
+#pragma once
+
+#include <QString>
+
+struct FileLocations {
+    bool installed = false;
+    // Folders end with a separator.
+    QString exeFolder;
+    QString configFile;   // the INI file's full path
+    QString workFolder;   // relative logo paths and file dialogs start here
+    QString dataFolder;   // "debug.log" and "logo.bin"
+    QString fontFolder;   // "font.bin", beside the configuration
+    QString soundFolder;  // "ok.wav" and "error.wav"
+    // The configuration the package ships, which a first start of an
+    // installed copy takes; empty when there is none.
+    QString defaultConfig;
+};
+
+// Whether a file can be created in `folder`. It is tried rather than read
+// from the mode bits, which an administrator's account ignores.
+bool FolderIsWritable(const QString& folder);
+
+// The one decision between the portable and the installed layout. The user's
+// folders come from QStandardPaths; the shipped files are looked for in the
+// share folder beside the executable's (../share/printer-tool) and then in
+// the system's data folders.
+FileLocations ChooseFileLocations(const QString& exeFolder, const QString& iniFileName,
+                                  bool exeFolderWritable);
+
+// Creates the user's folders of an installed copy and, when it has no
+// configuration yet, copies the shipped one there; an existing file is never
+// touched. The portable layout needs nothing. The failure's text, or empty.
+QString PrepareUserFolders(const FileLocations& locations);
+
+// The window's one note on where the configuration lives; empty for a
+// portable copy, whose configuration is beside the program as always.
+QString ConfigurationNote(const FileLocations& locations);

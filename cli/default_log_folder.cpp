@@ -1,0 +1,59 @@
+#include "default_log_folder.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Tried rather than read from the mode bits, which an administrator's
+// account ignores.
+bool CanCreateFileIn(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        return false;
+    const fs::path probe = folder / ".printer-cli-write-test";
+    if (fs::exists(probe, ec))
+        return false;  // not ours to remove; the user's folder is as good
+    bool created = false;
+    {
+        std::ofstream file(probe, std::ios::binary | std::ios::app);
+        created = file.is_open();
+    }
+    if (created)
+        fs::remove(probe, ec);
+    return created;
+}
+
+fs::path EnvironmentPath(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? fs::path(value) : fs::path();
+}
+
+fs::path UserDataFolder() {
+#ifdef _WIN32
+    const fs::path base = EnvironmentPath("LOCALAPPDATA");
+#else
+    // An XDG_DATA_HOME that is not absolute is to be ignored.
+    fs::path base = EnvironmentPath("XDG_DATA_HOME");
+    if (!base.is_absolute()) {
+        const fs::path home = EnvironmentPath("HOME");
+        base = home.empty() ? fs::path() : home / ".local" / "share";
+    }
+#endif
+    return base.empty() ? fs::path() : base / "printer-tool";
+}
+
+}  // namespace
+
+fs::path DefaultLogFolder(const fs::path& exeFolder) {
+    if (CanCreateFileIn(exeFolder))
+        return exeFolder;
+    const fs::path user = UserDataFolder();
+    std::error_code ec;
+    if (user.empty() || (!fs::create_directories(user, ec) && ec))
+        return exeFolder;  // nowhere better: saving the log reports the failure
+    return user;
+}
