@@ -27,14 +27,18 @@ bool CanCreateFileIn(const fs::path& folder) {
     return created;
 }
 
+#ifndef _WIN32
 fs::path EnvironmentPath(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? fs::path(value) : fs::path();
 }
+#endif
 
 fs::path UserDataFolder() {
 #ifdef _WIN32
-    const fs::path base = EnvironmentPath("LOCALAPPDATA");
+    // The wide form: a user name outside the ANSI code page is common there.
+    const wchar_t* value = _wgetenv(L"LOCALAPPDATA");
+    const fs::path base = value != nullptr ? fs::path(value) : fs::path();
 #else
     // An XDG_DATA_HOME that is not absolute is to be ignored.
     fs::path base = EnvironmentPath("XDG_DATA_HOME");

@@ -176,5 +176,5 @@ int main(int argc, char** argv) {
         PrintTransferPlan(request, input);
         return 0;
     }
-    return RunJob(request, input, DefaultLogFolder(ExecutableFolder(argv[0])).string());
+    return RunJob(request, input, DefaultLogFolder(ExecutableFolder(argv[0])));
 }
