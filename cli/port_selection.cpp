@@ -115,6 +115,7 @@ std::string PortFileName(const std::string& port) {
             break;
         }
     }
+    name.erase(0, name.find_first_not_of("/\\"));
     for (char& c : name) {
         const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' ||
                            c == '_';

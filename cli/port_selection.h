@@ -22,5 +22,5 @@ PortChoice ChoosePorts(const std::vector<std::string>& given, const std::string&
                        const std::vector<PortInfo>& available);
 
 // A file name made of a port's name: "/dev/ttyUSB0" -> "ttyUSB0",
-// "\\.\COM10" -> "COM10", "TCP/IP" -> "TCP_IP".
+// "\\.\COM10" -> "COM10", "TCP/IP" -> "TCP_IP", "/tmp/tty1" -> "tmp_tty1".
 std::string PortFileName(const std::string& port);
