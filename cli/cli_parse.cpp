@@ -30,7 +30,9 @@ constexpr const char* kExitCodes =
     "  7  the printer did not accept download mode\n"
     "  8  the printer did not accept update mode\n"
     "  9  the job could not be carried out\n"
-    "  130  interrupted (Ctrl-C or SIGTERM): a transfer stops after the block in flight\n";
+    "  130  interrupted (Ctrl-C or SIGTERM): a transfer stops after the block in flight\n"
+    "With several ports: 0 when every port succeeded, else the status of the first\n"
+    "port, in the order given, that failed.\n";
 
 // Index of `value` in `names`, for choices that CLI11 has already checked.
 template <size_t N>
@@ -198,7 +200,8 @@ CliParse ParseCommandLine(int argc, char** argv) {
                    "write the debug log here (default: debug.log beside the program); "
                    "with several ports a folder of one log per port");
     app.add_flag("--json", request.json,
-                 "print JSON Lines on stdout: progress and one result object");
+                 "print JSON Lines on stdout: progress and one result object (with several "
+                 "ports one per port, then a summary)");
     app.add_flag("-q,--quiet", request.quiet, "print nothing but the result and errors");
 
     app.add_subcommand("ports", "list the serial ports of this machine");

@@ -36,11 +36,11 @@ struct CliRequest {
     std::string logPath;  // empty: "debug.log" beside the executable
     bool json = false;
     bool quiet = false;
-    std::string settingName;   // what the setting is, for messages ("print parameters")
-    SettingPayload payload;    // for CliCommand::Setting
+    std::string settingName;  // what the setting is, for messages ("print parameters")
+    SettingPayload payload;   // for CliCommand::Setting
     // factory: the texts, so that each port can get its own serial number
     std::optional<FactorySettings> factory;
-    bool stepSerial = false;  // factory --step: the ports get successive serial numbers
+    bool stepSerial = false;   // factory --step: the ports get successive serial numbers
     DownloadEntry download;    // for CliCommand::Download ("font" is a download of 0x63 from 0)
     std::string firmwarePath;  // for CliCommand::Firmware and CheckFirmware
     LogoRequest logo;          // for CliCommand::Logo

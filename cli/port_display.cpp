@@ -81,7 +81,9 @@ void PortDisplay::Status(size_t index, const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     switch (mode_) {
         case DisplayMode::Json:
-            std::cout << nlohmann::json{{"event", "status"}, {"port", ports_[index]}, {"text", text}}
+            std::cout << nlohmann::json{{"event", "status"},
+                                        {"port", ports_[index]},
+                                        {"text", text}}
                              .dump()
                       << std::endl;
             break;
@@ -123,7 +125,8 @@ void PortDisplay::Draw() {
     if (drawn_)
         std::cerr << "\x1b[" << ports_.size() << "A";  // back to the first port's line
     for (size_t i = 0; i < ports_.size(); ++i) {
-        std::string line = ports_[i] + std::string(nameWidth_ - ports_[i].size() + 2, ' ') + lines_[i];
+        std::string line =
+            ports_[i] + std::string(nameWidth_ - ports_[i].size() + 2, ' ') + lines_[i];
         if (line.size() > kLineWidth)
             line = line.substr(0, kLineWidth - 3) + "...";
         std::cerr << "\r\x1b[K" << line << "\n";

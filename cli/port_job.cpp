@@ -8,6 +8,11 @@
 
 namespace {
 
+// The link as messages name it: "/dev/ttyUSB0 at 9600 bit/s".
+std::string Where(const CliRequest& request) {
+    return DescribeLink(request.port, static_cast<uint32_t>(request.rate), request.endpoint);
+}
+
 // The job's request, filled from the parsed command line.
 uint8_t FillRequest(const CliRequest& request, const TransferInput& input, TCommThread& worker) {
     switch (request.command) {
@@ -43,10 +48,6 @@ std::string SuccessMessage(const CliRequest& request, const std::string& identit
 }
 
 }  // namespace
-
-std::string Where(const CliRequest& request) {
-    return DescribeLink(request.port, static_cast<uint32_t>(request.rate), request.endpoint);
-}
 
 PortJob::PortJob(CliRequest request, std::unique_ptr<CommObserver> observer)
     : request_(std::move(request)), observer_(std::move(observer)), worker_(*observer_) {}

@@ -47,9 +47,6 @@ class PortJob {
     std::optional<PortOutcome> outcome_;
 };
 
-// "the link" as messages name it: "/dev/ttyUSB0 at 9600 bit/s".
-std::string Where(const CliRequest& request);
-
 // The call on one port, printed as a one-port call always was: the identity,
 // "OK: ..." or the error; JSON Lines with --json. Returns the exit status.
 int RunOnePort(const CliRequest& request, const TransferInput& input,

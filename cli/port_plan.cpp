@@ -36,13 +36,13 @@ PortPlan PlanPorts(const CliRequest& request, const std::vector<std::string>& po
 
     std::vector<std::string> serials;
     if (request.factory) {
-        auto stepped = request.stepSerial ? SteppedSerials(request.factory->serialNo, ports.size())
-                                          : std::optional<std::vector<std::string>>(
-                                                std::vector<std::string>(
-                                                    ports.size(), request.factory->serialNo));
+        auto stepped = request.stepSerial
+                           ? SteppedSerials(request.factory->serialNo, ports.size())
+                           : std::optional<std::vector<std::string>>(
+                                 std::vector<std::string>(ports.size(), request.factory->serialNo));
         if (!stepped) {
-            plan.error = "--step: the serial number '" + request.factory->serialNo +
-                         "' is not a number";
+            plan.error =
+                "--step: the serial number '" + request.factory->serialNo + "' is not a number";
             return plan;
         }
         serials = std::move(*stepped);
@@ -59,9 +59,8 @@ PortPlan PlanPorts(const CliRequest& request, const std::vector<std::string>& po
                 plan.error = "two ports would share the debug log " + name + ".log";
                 return plan;
             }
-            one.logPath = logPath.empty()
-                              ? (defaultLogFolder / ("debug-" + name + ".log")).string()
-                              : (logPath / (name + ".log")).string();
+            one.logPath = logPath.empty() ? (defaultLogFolder / ("debug-" + name + ".log")).string()
+                                          : (logPath / (name + ".log")).string();
         }
         if (request.factory) {
             one.factory->serialNo = serials[i];

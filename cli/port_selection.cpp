@@ -89,8 +89,8 @@ PortChoice ChoosePorts(const std::vector<std::string>& given, const std::string&
         }
         if (usb.empty()) {
             choice.ports.clear();
-            choice.error = "no serial port has the USB id " + match + "; the ports are:" +
-                           Listing(available);
+            choice.error =
+                "no serial port has the USB id " + match + "; the ports are:" + Listing(available);
         }
         return choice;
     }
@@ -99,10 +99,10 @@ PortChoice ChoosePorts(const std::vector<std::string>& given, const std::string&
         choice.note = "using " + usb.front().name + " (USB " + usb.front().usbId + ")";
         return choice;
     }
-    choice.error = std::string(usb.empty() ? "no USB serial port found"
-                                           : "several USB serial ports found") +
-                   "; give the printer's with --port (or --match VID:PID). The ports are:" +
-                   Listing(available);
+    choice.error =
+        std::string(usb.empty() ? "no USB serial port found" : "several USB serial ports found") +
+        "; give the printer's with --port (or --match VID:PID). The ports are:" +
+        Listing(available);
     return choice;
 }
 
@@ -117,8 +117,8 @@ std::string PortFileName(const std::string& port) {
     }
     name.erase(0, name.find_first_not_of("/\\"));
     for (char& c : name) {
-        const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' ||
-                           c == '_';
+        const bool plain =
+            std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
         if (!plain)
             c = '_';
     }

@@ -36,13 +36,31 @@ TEST(CliPortSelection, GivenMatchedOrTheOneUsbPort) {
     };
     const Case cases[] = {
         {"given, in their order", {"COM3", "COM1"}, "", machine, {"COM3", "COM1"}, ""},
-        {"match, numbers as numbers", {}, "0403:6001", machine,
-         {"/dev/ttyUSB2", "/dev/ttyUSB10"}, ""},
-        {"given first, then matched", {"/dev/ttyUSB10", "COM7"}, "0403:6001", machine,
-         {"/dev/ttyUSB10", "COM7", "/dev/ttyUSB2"}, ""},
+        {"match, numbers as numbers",
+         {},
+         "0403:6001",
+         machine,
+         {"/dev/ttyUSB2", "/dev/ttyUSB10"},
+         ""},
+        {"given first, then matched",
+         {"/dev/ttyUSB10", "COM7"},
+         "0403:6001",
+         machine,
+         {"/dev/ttyUSB10", "COM7", "/dev/ttyUSB2"},
+         ""},
         {"match finds none", {}, "1a86:7523", machine, {}, "/dev/ttyUSB2\tFT232R\tUSB 0403:6001"},
-        {"the one USB port", {}, "", oneUsb, {"/dev/ttyACM0"}, "using /dev/ttyACM0 (USB 2e8a:000a)"},
-        {"no USB port", {}, "", noUsb, {}, "no USB serial port found; give the printer's with --port"},
+        {"the one USB port",
+         {},
+         "",
+         oneUsb,
+         {"/dev/ttyACM0"},
+         "using /dev/ttyACM0 (USB 2e8a:000a)"},
+        {"no USB port",
+         {},
+         "",
+         noUsb,
+         {},
+         "no USB serial port found; give the printer's with --port"},
         {"several USB ports", {}, "", machine, {}, "several USB serial ports"},
         {"a port twice", {"COM3", "COM3"}, "", machine, {}, "COM3 is given twice"},
     };
@@ -229,9 +247,8 @@ TEST_F(CliOnSeveralPorts, CtrlCStopsEveryTransferAfterItsBlockInFlight) {
     ChildResult r = RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "65536"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     r = RunChild({"/usr/bin/timeout", "--foreground", "--preserve-status", "-s", "INT", "1",
-                  PRINTER_CLI_PATH, "-p", printers[0]->SlavePath(), "-p",
-                  printers[1]->SlavePath(), "-b", "115200", "--log", (folder / "logs").string(),
-                  "firmware", image.string()});
+                  PRINTER_CLI_PATH, "-p", printers[0]->SlavePath(), "-p", printers[1]->SlavePath(),
+                  "-b", "115200", "--log", (folder / "logs").string(), "firmware", image.string()});
     EXPECT_EQ(r.exitCode, 130) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;  // header and two rows
     for (const auto& printer : printers) {
