@@ -1,6 +1,8 @@
 #include "port_run.h"
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -71,7 +73,12 @@ DisplayMode ModeOf(const CliRequest& request) {
         return DisplayMode::Json;
     if (request.quiet)
         return DisplayMode::Quiet;
+#ifdef _WIN32
+    // A Windows console may show the redraw's escape sequences as text.
+    return DisplayMode::Lines;
+#else
     return isatty(STDERR_FILENO) != 0 ? DisplayMode::Terminal : DisplayMode::Lines;
+#endif
 }
 
 }  // namespace
@@ -177,7 +184,8 @@ int RunPorts(const std::vector<CliRequest>& requests, const TransferInput& input
                 entry["serial"] = row.serial;
             ports.push_back(std::move(entry));
         }
-        display.Json({{"event", "summary"}, {"ok", status == 0}, {"code", status}, {"ports", ports}});
+        display.Json(
+            {{"event", "summary"}, {"ok", status == 0}, {"code", status}, {"ports", ports}});
     } else {
         std::cout << SummaryTable(rows) << std::flush;
     }
