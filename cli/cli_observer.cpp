@@ -8,18 +8,23 @@
 #include "path_text.h"
 #include "progress_text.h"
 
+JobEnvironment EnvironmentOf(const CliRequest& request, std::filesystem::path exeFolder) {
+    JobEnvironment environment;
+    environment.portName = request.port;
+    environment.portRate = request.rate;
+    environment.exeFolder = std::move(exeFolder);
+    environment.debugLogPath = PathFromUtf8(request.logPath);
+    environment.endpoint = request.endpoint;
+    environment.transferRate = request.transferRate;
+    return environment;
+}
+
 CliObserver::CliObserver(const CliRequest& request, std::filesystem::path exeFolder)
-    : json_(request.json),
+    : environment_(EnvironmentOf(request, std::move(exeFolder))),
+      json_(request.json),
       quiet_(request.quiet),
       terminal_(isatty(STDERR_FILENO) != 0),
-      started_(std::chrono::steady_clock::now()) {
-    environment_.portName = request.port;
-    environment_.portRate = request.rate;
-    environment_.exeFolder = std::move(exeFolder);
-    environment_.debugLogPath = PathFromUtf8(request.logPath);
-    environment_.endpoint = request.endpoint;
-    environment_.transferRate = request.transferRate;
-}
+      started_(std::chrono::steady_clock::now()) {}
 
 void CliObserver::JobProgress(int32_t done, int32_t total) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -11,6 +11,10 @@
 #include "cli_request.h"
 #include "comm_observer.h"
 
+// The job's environment: the request's port, rate, UDP peer and debug log
+// (`exeFolder` holds "debug.log" when the request names no log).
+JobEnvironment EnvironmentOf(const CliRequest& request, std::filesystem::path exeFolder);
+
 class CliObserver : public CommObserver {
   public:
     CliObserver(const CliRequest& request, std::filesystem::path exeFolder);

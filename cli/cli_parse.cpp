@@ -1,12 +1,14 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <cctype>
 #include <initializer_list>
 #include <iostream>
 
 #include "cli_request.h"
 #include "int_conversion.h"
 #include "path_text.h"
+#include "serial_step.h"
 #include "setting_packers.h"
 
 namespace {
@@ -29,7 +31,9 @@ constexpr const char* kExitCodes =
     "  7  the printer did not accept download mode\n"
     "  8  the printer did not accept update mode\n"
     "  9  the job could not be carried out\n"
-    "  130  interrupted (Ctrl-C or SIGTERM): a transfer stops after the block in flight\n";
+    "  130  interrupted (Ctrl-C or SIGTERM): a transfer stops after the block in flight\n"
+    "With several ports: 0 when every port succeeded, else the status of the first\n"
+    "port, in the order given, that failed.\n";
 
 // Index of `value` in `names`, for choices that CLI11 has already checked.
 template <size_t N>
@@ -138,6 +142,18 @@ std::optional<std::string> FillLogoRequest(const LogoOptions& logo, CliRequest& 
 }
 #endif
 
+// "0403:6001" (any case) -> "0403:6001" as the port list writes it.
+std::optional<std::string> UsbIdText(const std::string& text) {
+    if (text.size() != 9 || text[4] != ':')
+        return std::nullopt;
+    std::string id = CLI::detail::to_lower(text);
+    for (size_t i = 0; i < id.size(); ++i) {
+        if (i != 4 && !std::isxdigit(static_cast<unsigned char>(id[i])))
+            return std::nullopt;
+    }
+    return id;
+}
+
 int UsageError(const std::string& message) {
     std::cerr << "printer-cli: " << message << "\n";
     return kExitUsage;
@@ -162,24 +178,32 @@ CliParse ParseCommandLine(int argc, char** argv) {
                kLogoNote + kExitCodes);
     app.require_subcommand(1);
 
-    std::string port = "COM1";
     std::string baud = "9600";
     std::string udp = "127.0.0.1:9100";
+    std::string match;
     CliRequest request;
-    app.add_option("-p,--port", port, "serial port (COM1, /dev/ttyUSB0, ...) or TCP/IP")
-        ->capture_default_str();
+    app.add_option("-p,--port", request.ports,
+                   "serial port (COM1, /dev/ttyUSB0, ...) or TCP/IP; give it again for more "
+                   "ports (default: the one USB serial port)")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--match", match, "also every serial port with this USB id (VID:PID)");
     app.add_option("-b,--baud", baud, "the rate the printer talks at now, in bit/s")
         ->capture_default_str();
-    app.add_option("--udp", udp, "HOST:PORT of the printer for the port TCP/IP")
-        ->capture_default_str();
+    const CLI::Option* udpOption =
+        app.add_option("--udp", udp, "HOST:PORT of the printer for the port TCP/IP")
+            ->capture_default_str();
     std::string transferRate = "115200";
     app.add_option("--transfer-rate", transferRate,
                    "the rate of block transfers; a printer that does not take it gets 115200")
         ->capture_default_str();
     app.add_option("--log", request.logPath,
-                   "write the debug log here (default: debug.log beside the program)");
+                   "write the debug log here (default: debug.log beside the program, or in "
+                   "~/.local/share/printer-tool where the program's folder is not writable); "
+                   "with several ports a folder of one log per port");
     app.add_flag("--json", request.json,
-                 "print JSON Lines on stdout: progress and one result object");
+                 "print JSON Lines on stdout: progress and one result object (with several "
+                 "ports one per port, then a summary)");
     app.add_flag("-q,--quiet", request.quiet, "print nothing but the result and errors");
 
     app.add_subcommand("ports", "list the serial ports of this machine");
@@ -223,6 +247,8 @@ CliParse ParseCommandLine(int argc, char** argv) {
         app.add_subcommand("factory", "write the model name and serial number");
     factoryCommand->add_option("--model", factory.first, "model name")->required();
     factoryCommand->add_option("--serial", factory.second, "serial number")->required();
+    factoryCommand->add_flag("--step", request.stepSerial,
+                             "give each further port the next serial number");
 
     std::string fontFile;
     bool fontDryRun = false;
@@ -271,7 +297,19 @@ CliParse ParseCommandLine(int argc, char** argv) {
         return result;
     }
 
-    request.port = port;
+    // --udp alone means the port TCP/IP.
+    if (request.ports.empty() && match.empty() && udpOption->count() > 0)
+        request.ports.push_back("TCP/IP");
+    if (!request.ports.empty())
+        request.port = request.ports.front();
+    if (!match.empty()) {
+        const auto id = UsbIdText(match);
+        if (!id) {
+            result.exitCode = UsageError("--match: '" + match + "' is not VID:PID (\"0403:6001\")");
+            return result;
+        }
+        request.match = *id;
+    }
     const auto rate = ParseInt32(baud);
     if (!rate) {
         result.exitCode = UsageError("--baud: " + InvalidIntegerMessage(baud));
@@ -357,7 +395,13 @@ CliParse ParseCommandLine(int argc, char** argv) {
         }
 #endif
     } else if (name == "factory") {
+        if (request.stepSerial && !StepSerialNumber(factory.second)) {
+            result.exitCode =
+                UsageError("--step: the serial number '" + factory.second + "' is not a number");
+            return result;
+        }
         packed = PackFactory({factory.first, factory.second});
+        request.factory = FactorySettings{factory.first, factory.second};
         request.settingName = "model name and serial number";
     }
     if (!request.settingName.empty()) {

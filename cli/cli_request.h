@@ -9,6 +9,7 @@
 
 #include "datagram_transport.h"
 #include "job_request.h"
+#include "setting_packers.h"
 #include "setting_payload.h"
 
 enum class CliCommand { Ports, Identify, Setting, Download, Firmware, CheckFirmware, Logo };
@@ -26,15 +27,20 @@ struct LogoRequest {
 
 struct CliRequest {
     CliCommand command = CliCommand::Identify;
-    std::string port = "COM1";
+    std::string port = "COM1";       // the port of a one-port job
+    std::vector<std::string> ports;  // every --port, in the order given; may be empty
+    std::string match;               // --match: "0403:6001", lower case; empty: none
     int32_t rate = 9600;
     int32_t transferRate = 115200;  // block transfers ask the printer for this rate
     DatagramEndpoint endpoint;
     std::string logPath;  // empty: "debug.log" beside the executable
     bool json = false;
     bool quiet = false;
-    std::string settingName;   // what the setting is, for messages ("print parameters")
-    SettingPayload payload;    // for CliCommand::Setting
+    std::string settingName;  // what the setting is, for messages ("print parameters")
+    SettingPayload payload;   // for CliCommand::Setting
+    // factory: the texts, so that each port can get its own serial number
+    std::optional<FactorySettings> factory;
+    bool stepSerial = false;   // factory --step: the ports get successive serial numbers
     DownloadEntry download;    // for CliCommand::Download ("font" is a download of 0x63 from 0)
     std::string firmwarePath;  // for CliCommand::Firmware and CheckFirmware
     LogoRequest logo;          // for CliCommand::Logo

@@ -1,24 +1,27 @@
-// printer-cli: the printer jobs of the window, from the command line.
+// printer-cli: the printer jobs of the window, from the command line, on one
+// port or on several at once.
 #include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "cli_observer.h"
 #include "cli_request.h"
 #include "cli_transfer.h"
 #ifdef PRINTER_CLI_LOGO
 #include "cli_logo.h"
 #endif
-#include "comm_thread.h"
 #include "default_log_folder.h"
 #include "interrupts.h"
+#include "path_text.h"
+#include "port_job.h"
 #include "port_list.h"
+#include "port_plan.h"
+#include "port_run.h"
+#include "port_selection.h"
 #include "program.h"
 
 namespace {
@@ -43,47 +46,9 @@ int ListPorts(const CliRequest& request) {
     return 0;
 }
 
-std::string Where(const CliRequest& request) {
-    return DescribeLink(request.port, static_cast<uint32_t>(request.rate), request.endpoint);
-}
-
-// The job's request, filled from the parsed command line.
-uint8_t FillRequest(const CliRequest& request, TransferInput& input, TCommThread& worker) {
-    switch (request.command) {
-        case CliCommand::Setting:
-            worker.Payload() = request.payload;
-            return kJobSendSetting;
-        case CliCommand::Download:
-            worker.Downloads() = {request.download};
-            return kJobDownloadFiles;
-        case CliCommand::Firmware:
-            worker.Buffer().bytes = std::move(input.image);
-            worker.Buffer().position = 0;
-            return kJobFirmwareUpdate;
-        default:
-            return kJobIdentify;
-    }
-}
-
-std::string SuccessMessage(const CliRequest& request, const TCommThread& worker,
-                           const TransferInput& input, double elapsed) {
-    switch (request.command) {
-        case CliCommand::Identify:
-            return "identified " + worker.Identity() + " on " + Where(request);
-        case CliCommand::Download:
-        case CliCommand::Firmware: {
-            char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.1f", elapsed);
-            return input.what + " sent to " + Where(request) + " in " + seconds + " s";
-        }
-        default:
-            return request.settingName + " written on " + Where(request);
-    }
-}
-
-// Ctrl-C or SIGTERM during a job: the first asks the job to stop after the
-// block in flight (the port is closed and the log written), the second ends
-// the program at once.
+// Ctrl-C or SIGTERM during a job: the first asks every job to stop after
+// the block in flight (the ports are closed and the logs written), the
+// second ends the program at once.
 std::atomic<bool> g_interrupted{false};
 
 void OnInterrupt() {
@@ -91,57 +56,20 @@ void OnInterrupt() {
         std::_Exit(kExitInterrupted);
 }
 
-// Waits for the job's end, passing an interrupt on to the worker.
-void WaitForJob(TCommThread& worker) {
-    constexpr int kCheckEveryMs = 50;
-    bool stopAsked = false;
-    while (!worker.JobDoneEvent().Wait(kCheckEveryMs)) {
-        if (g_interrupted && !stopAsked) {
-            worker.RequestStop();
-            stopAsked = true;
-        }
+// The ports asked for, or the one USB serial port there is; nothing after
+// the reason was printed.
+std::optional<std::vector<std::string>> PortsToUse(const CliRequest& request) {
+    // The machine's ports are only looked at when they are needed.
+    const bool look = request.ports.empty() || !request.match.empty();
+    const PortChoice choice = ChoosePorts(request.ports, request.match,
+                                          look ? AvailablePorts() : std::vector<PortInfo>{});
+    if (!choice.error.empty()) {
+        std::cerr << "printer-cli: " << choice.error << "\n";
+        return std::nullopt;
     }
-}
-
-int RunJob(const CliRequest& request, TransferInput& input,
-           const std::filesystem::path& exeFolder) {
-    CliObserver observer(request, exeFolder);
-    TCommThread worker(observer);
-    const uint8_t job = FillRequest(request, input, worker);
-    const auto started = std::chrono::steady_clock::now();
-    CatchInterrupts(OnInterrupt);
-    worker.StartJob(job);
-    WaitForJob(worker);
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-
-    const int code = worker.ErrorCode();
-    const std::string message = code != kErrorNone
-                                    ? worker.FailureReason()
-                                    : SuccessMessage(request, worker, input, elapsed);
-    if (request.json) {
-        nlohmann::json result = {{"event", "result"},
-                                 {"ok", code == 0},
-                                 {"code", code},
-                                 {"message", message},
-                                 {"port", request.port},
-                                 {"rate", request.rate},
-                                 {"identity", worker.Identity()},
-                                 {"elapsed", elapsed}};
-        std::cout << result.dump() << std::endl;
-    } else if (code != kErrorNone) {
-        std::cerr << "printer-cli: error " << code << ": " << message << "\n";
-    } else if (request.command == CliCommand::Identify) {
-        std::cout << worker.Identity() << "\n";
-    } else if (!request.quiet) {
-        std::cout << "OK: " << message << "\n";
-    }
-    if (!worker.LogSaveError().empty() && !request.quiet) {
-        std::cerr << "printer-cli: warning: " << worker.LogSaveError() << "\n";
-    }
-    if (code == kErrorStopped || (code == kErrorNone && g_interrupted))
-        return kExitInterrupted;
-    return code;
+    if (!choice.note.empty() && !request.quiet)
+        std::cerr << "printer-cli: " << choice.note << "\n";
+    return choice.ports;
 }
 
 }  // namespace
@@ -176,5 +104,24 @@ int main(int argc, char** argv) {
         PrintTransferPlan(request, input);
         return 0;
     }
-    return RunJob(request, input, DefaultLogFolder(ExecutableFolder(argv[0])));
+    const auto ports = PortsToUse(request);
+    if (!ports)
+        return kExitUsage;
+    const std::filesystem::path exeFolder = DefaultLogFolder(ExecutableFolder(argv[0]));
+    const PortPlan plan = PlanPorts(request, *ports, exeFolder);
+    if (!plan.error.empty()) {
+        std::cerr << "printer-cli: " << plan.error << "\n";
+        return kExitUsage;
+    }
+    std::error_code ec;
+    if (!plan.logFolder.empty() && !std::filesystem::is_directory(plan.logFolder, ec) &&
+        !std::filesystem::create_directories(plan.logFolder, ec)) {
+        std::cerr << "printer-cli: --log: the folder " << PathText(plan.logFolder)
+                  << " could not be made: " << ec.message() << "\n";
+        return kExitUsage;
+    }
+    CatchInterrupts(OnInterrupt);
+    if (plan.requests.size() == 1)
+        return RunOnePort(plan.requests.front(), input, exeFolder, g_interrupted);
+    return RunPorts(plan.requests, input, exeFolder, g_interrupted);
 }

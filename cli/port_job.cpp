@@ -1,0 +1,119 @@
+#include "port_job.h"
+
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "cli_observer.h"
+
+namespace {
+
+// The link as messages name it: "/dev/ttyUSB0 at 9600 bit/s".
+std::string Where(const CliRequest& request) {
+    return DescribeLink(request.port, static_cast<uint32_t>(request.rate), request.endpoint);
+}
+
+// The job's request, filled from the parsed command line.
+uint8_t FillRequest(const CliRequest& request, const TransferInput& input, TCommThread& worker) {
+    switch (request.command) {
+        case CliCommand::Setting:
+            worker.Payload() = request.payload;
+            return kJobSendSetting;
+        case CliCommand::Download:
+            worker.Downloads() = {request.download};
+            return kJobDownloadFiles;
+        case CliCommand::Firmware:
+            worker.Buffer().bytes = input.image;
+            worker.Buffer().position = 0;
+            return kJobFirmwareUpdate;
+        default:
+            return kJobIdentify;
+    }
+}
+
+std::string SuccessMessage(const CliRequest& request, const std::string& identity,
+                           const std::string& what, double elapsed) {
+    switch (request.command) {
+        case CliCommand::Identify:
+            return "identified " + identity + " on " + Where(request);
+        case CliCommand::Download:
+        case CliCommand::Firmware: {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.1f", elapsed);
+            return what + " sent to " + Where(request) + " in " + seconds + " s";
+        }
+        default:
+            return request.settingName + " written on " + Where(request);
+    }
+}
+
+}  // namespace
+
+PortJob::PortJob(CliRequest request, std::unique_ptr<CommObserver> observer)
+    : request_(std::move(request)), observer_(std::move(observer)), worker_(*observer_) {}
+
+void PortJob::Start(const TransferInput& input) {
+    const uint8_t job = FillRequest(request_, input, worker_);
+    what_ = input.what;
+    started_ = std::chrono::steady_clock::now();
+    worker_.StartJob(job);
+}
+
+bool PortJob::WaitDone(int timeoutMs) {
+    if (outcome_)
+        return true;
+    if (!worker_.JobDoneEvent().Wait(timeoutMs))
+        return false;
+    PortOutcome outcome;
+    outcome.elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    outcome.code = worker_.ErrorCode();
+    outcome.identity = worker_.Identity();
+    outcome.message = outcome.code != kErrorNone
+                          ? worker_.FailureReason()
+                          : SuccessMessage(request_, outcome.identity, what_, outcome.elapsed);
+    outcome.logSaveError = worker_.LogSaveError();
+    outcome_ = std::move(outcome);
+    return true;
+}
+
+int RunOnePort(const CliRequest& request, const TransferInput& input,
+               const std::filesystem::path& exeFolder, const std::atomic<bool>& interrupted) {
+    PortJob job(request, std::make_unique<CliObserver>(request, exeFolder));
+    job.Start(input);
+    // Waits for the job's end, passing an interrupt on to the worker.
+    constexpr int kCheckEveryMs = 50;
+    bool stopAsked = false;
+    while (!job.WaitDone(kCheckEveryMs)) {
+        if (interrupted && !stopAsked) {
+            job.RequestStop();
+            stopAsked = true;
+        }
+    }
+
+    const PortOutcome& outcome = *job.Outcome();
+    const int code = outcome.code;
+    if (request.json) {
+        nlohmann::json result = {{"event", "result"},
+                                 {"ok", code == 0},
+                                 {"code", code},
+                                 {"message", outcome.message},
+                                 {"port", request.port},
+                                 {"rate", request.rate},
+                                 {"identity", outcome.identity},
+                                 {"elapsed", outcome.elapsed}};
+        std::cout << result.dump() << std::endl;
+    } else if (code != kErrorNone) {
+        std::cerr << "printer-cli: error " << code << ": " << outcome.message << "\n";
+    } else if (request.command == CliCommand::Identify) {
+        std::cout << outcome.identity << "\n";
+    } else if (!request.quiet) {
+        std::cout << "OK: " << outcome.message << "\n";
+    }
+    if (!outcome.logSaveError.empty() && !request.quiet) {
+        std::cerr << "printer-cli: warning: " << outcome.logSaveError << "\n";
+    }
+    if (code == kErrorStopped || (code == kErrorNone && interrupted))
+        return kExitInterrupted;
+    return code;
+}
