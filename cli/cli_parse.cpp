@@ -198,8 +198,9 @@ CliParse ParseCommandLine(int argc, char** argv) {
                    "the rate of block transfers; a printer that does not take it gets 115200")
         ->capture_default_str();
     app.add_option("--log", request.logPath,
-                   "write the debug log here (default: debug.log beside the program, or in "
-                   "~/.local/share/printer-tool where the program's folder is not writable); "
+                   "write the debug log here (default: debug.log beside the program, or in the "
+                   "user's data folder of printer-tool when the program's folder cannot be "
+                   "written); "
                    "with several ports a folder of one log per port");
     app.add_flag("--json", request.json,
                  "print JSON Lines on stdout: progress and one result object (with several "
