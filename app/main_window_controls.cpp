@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,6 +41,16 @@ QFont FixedPitchFont() {
     QFont fallback = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fallback.setPointSize(kFontPointSize);
     return fallback;
+}
+
+// The first status panel keeps its width; its longest text (the logo's
+// space, as wide as it gets) must fit in it, so the font gives way instead.
+QFont FontFitting(QFont font, const QString& longest, int width) {
+    constexpr qreal kSmallestPointSize = 6;
+    while (QFontMetrics(font).horizontalAdvance(longest) > width &&
+           font.pointSizeF() > kSmallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
 }
 
 // An editable drop-down list: the user picks an entry or types any text.
@@ -295,6 +306,9 @@ void TfrmMain::BuildStatusBar() {
     StatusPanel0 = new QLabel(StatusBar1);
     StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
     StatusPanel0->setFixedWidth(kFirstPanelWidth);
+    StatusPanel0->setFont(FontFitting(StatusPanel0->font(),
+                                      QStringLiteral("SPACE: 65,536 Used, 65,536 Free"),
+                                      StatusPanel0->contentsRect().width()));
     StatusPanel1 = new QLabel(StatusBar1);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusPanel1->setMinimumWidth(1);  // a long reason never widens the window

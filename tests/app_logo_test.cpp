@@ -71,6 +71,9 @@ TEST_F(AppLogoList, AddAndDeleteKeepListImageAndSpaceTextInStep) {
                                                       "Bitmaps (*.bmp)", "All files (*)"}));
     EXPECT_EQ(Entries(list), QStringList({"a.bmp"}));
     EXPECT_EQ(space->text(), "SPACE: 0,735 Used, 64,801 Free");
+    // The panel is 200 wide whatever the fonts: the text fits in it, uncut.
+    EXPECT_LE(space->fontMetrics().horizontalAdvance(space->text()),
+              space->contentsRect().width());
     EXPECT_TRUE(remove->isEnabled());
     // The tooltip shows the padded box: 104 x 56 dots.
     EXPECT_TRUE(list->item(0)->toolTip().contains("data:image/png;base64,"));
