@@ -12,6 +12,7 @@
 // its records follow each other without a gap, and every dot of a record is
 // set exactly when its picture's pixel is dark; a failed build names the
 // picture and keeps only the records before it.
+#include <QtGlobal>
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -84,6 +85,10 @@ void CheckRecord(const LogoBuild& build, const LogoRecord& record, const LogoPic
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // Qt's readers warn about every broken file; a fuzzer makes millions.
+    static const QtMessageHandler quiet =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    (void)quiet;
     if (size < 2)
         return 0;
     LogoLimits limits;
