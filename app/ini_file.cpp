@@ -81,7 +81,9 @@ IniFile IniFile::Parse(std::string_view text) {
         const size_t end = text.find('\n');
         std::string_view raw = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!raw.empty() && raw.back() == '\r')
+        // Every CR before the break goes: a line kept with one would lose it
+        // at the next read, and the file would change with each save.
+        while (!raw.empty() && raw.back() == '\r')
             raw.remove_suffix(1);
 
         Line line;

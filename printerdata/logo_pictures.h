@@ -3,6 +3,7 @@
 // PNG, GIF and JPEG. Transparent pixels count as white.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,6 +23,13 @@ struct LogoFile {
 // The picture's colours; nothing, with the failure, when the file is missing
 // or does not decode.
 std::optional<LogoPicture> DecodeLogoPicture(const LogoFile& file, LogoFailure& failure);
+
+// The same for a picture already in memory (its format told by its bytes),
+// refused above `maxPixels`; a caller that decodes untrusted bytes in bulk
+// passes a tighter limit than a file's.
+std::optional<LogoPicture> DecodeLogoPictureBytes(std::span<const uint8_t> bytes,
+                                                  const std::string& name, LogoFailure& failure,
+                                                  int64_t maxPixels = kMaxLogoPicturePixels);
 
 // The image of the files in order; each file is decoded just before it is
 // composed, and the first that fails ends the build.
