@@ -76,7 +76,19 @@ std::optional<int64_t> ParseInt64(std::string_view text) {
 }
 
 std::string InvalidIntegerMessage(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid integer value";
+    // A control byte is written as \xNN: a NUL would cut what() short, and
+    // a line break or an escape would garble a terminal or a message box.
+    std::string quoted = "'";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "' is not a valid integer value";
 }
 
 InvalidInteger::InvalidInteger(std::string_view text)

@@ -23,7 +23,8 @@
 std::optional<int32_t> ParseInt32(std::string_view text);
 std::optional<int64_t> ParseInt64(std::string_view text);
 
-// "'<text>' is not a valid integer value", the text exactly as converted.
+// "'<text>' is not a valid integer value", the text as converted, with each
+// control byte written as \xNN.
 std::string InvalidIntegerMessage(std::string_view text);
 
 // Raised by ToInt32 and ToInt64; what() is InvalidIntegerMessage(text()).

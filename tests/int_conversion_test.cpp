@@ -95,4 +95,16 @@ TEST(IntConversion, ThrowingFormsNameTheTextExactlyAsGiven) {
     EXPECT_EQ(InvalidIntegerMessage(""), "'' is not a valid integer value");
 }
 
+TEST(IntConversion, MessageShowsControlBytesButTheTextKeepsThem) {
+    const std::string withNul("92\0\x7F\n", 5);
+    try {
+        ToInt32(withNul);
+        FAIL() << "no exception";
+    } catch (const InvalidInteger& error) {
+        EXPECT_STREQ(error.what(), "'92\\x00\\x7F\\x0A' is not a valid integer value");
+        EXPECT_EQ(error.text(), withNul);
+    }
+    EXPECT_EQ(InvalidIntegerMessage("caf\xC3\xA9"), "'caf\xC3\xA9' is not a valid integer value");
+}
+
 }  // namespace
