@@ -170,7 +170,7 @@ bool ParseSimCommandLine(const std::vector<std::string>& args, SimCommandLine& l
 }
 
 std::string SimUsage() {
-    return R"(usage: printer-sim [options]
+    return R"(Usage: printer-sim [options]
 
 A virtual receipt printer that answers the tool's command frames. By default
 it serves a pseudo-terminal and prints the path of its slave side as the first
