@@ -1,5 +1,6 @@
 #include "int_conversion.h"
 
+#include <cstdio>
 #include <limits>
 #include <type_traits>
 
@@ -82,8 +83,9 @@ std::string InvalidIntegerMessage(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            quoted += escaped;
         } else {
             quoted += c;
         }
