@@ -125,7 +125,8 @@ LogoDotsAdvice AdviseLogoDots(const LogoPicture& picture) {
     }
     const double pixels = static_cast<double>(picture.colours.size());
     advice.disagreement = static_cast<double>(disagree) / pixels;
-    advice.suggestion = static_cast<double>(midTones) / pixels > kPhotoMidTones ? LogoDots::Dither
-                                                                                : LogoDots::Brightness;
+    advice.suggestion = static_cast<double>(midTones) / pixels > kPhotoMidTones
+                            ? LogoDots::Dither
+                            : LogoDots::Brightness;
     return advice;
 }

@@ -41,9 +41,9 @@ uint8_t LogoLuma(uint32_t colour);
 std::vector<uint8_t> LogoPictureDots(const LogoPicture& picture, LogoDots dots);
 
 // From this share of a picture's pixels on, the blue rule and brightness
-// disagree enough to say so: well above the coloured fringes of sub-pixel
-// text, below a coloured panel or star of a shop logo.
-inline constexpr double kLogoDotsLargeDisagreement = 0.10;
+// disagree enough to say so: a coloured panel of a shop logo or a blue
+// button of a screenshot passes it, a stray coloured spot does not.
+inline constexpr double kLogoDotsLargeDisagreement = 0.05;
 
 // Whether a picture will look under the blue rule as it looks on screen.
 struct LogoDotsAdvice {

@@ -85,9 +85,9 @@ TEST(LogoDots, AdviceOnlyWhereBlueAndBrightnessDisagreeOnMuch) {
     // A navy panel on a fifth of a white logo: prints nothing under blue.
     LogoPicture navyPanel = Filled(20, 20, Grey(255));
     std::fill_n(navyPanel.colours.begin(), 80, kNavy);
-    LogoPicture smallStar = navyPanel;  // a yellow spot on a twentieth
+    LogoPicture smallStar = navyPanel;  // a yellow spot on a twenty-fifth
     std::fill_n(smallStar.colours.begin(), 80, Grey(255));
-    std::fill_n(smallStar.colours.begin(), 20, kYellow);
+    std::fill_n(smallStar.colours.begin(), 16, kYellow);
     // A mid-tone blue sky: dark to the eye, light to the blue rule.
     const LogoPicture sky = Filled(20, 20, 0xAA5A28);
 
@@ -102,7 +102,7 @@ TEST(LogoDots, AdviceOnlyWhereBlueAndBrightnessDisagreeOnMuch) {
         {"every grey", greys, 0, false, LogoDots::Brightness},
         {"black and white", blackAndWhite, 0, false, LogoDots::Brightness},
         {"navy panel", navyPanel, 0.2, true, LogoDots::Brightness},
-        {"small yellow star", smallStar, 0.05, false, LogoDots::Brightness},
+        {"small yellow star", smallStar, 0.04, false, LogoDots::Brightness},
         {"sky", sky, 1, true, LogoDots::Dither},
     };
     for (const Case& c : cases) {
