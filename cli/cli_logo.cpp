@@ -44,6 +44,32 @@ void PrintSpace(const CliRequest& request, const LogoBuild& build) {
     }
 }
 
+// One line for each picture that the blue rule will print far from how it
+// looks; said only while the blue rule is the one in use.
+void PrintDotsAdvice(const CliRequest& request, const LogoBuild& build) {
+    if (request.logo.dots != LogoDots::Blue || request.quiet)
+        return;
+    for (size_t i = 0; i < build.records.size(); ++i) {
+        const LogoDotsAdvice& advice = build.records[i].advice;
+        if (!advice.Large())
+            continue;
+        const std::string option = std::string("--dots ") + LogoDotsWord(advice.suggestion);
+        const int percent = static_cast<int>(advice.disagreement * 100 + 0.5);
+        if (request.json) {
+            std::cout << nlohmann::json{{"event", "dots"},
+                                        {"picture", request.logo.pictures[i]},
+                                        {"disagreement", advice.disagreement},
+                                        {"try", option}}
+                             .dump()
+                      << std::endl;
+        } else {
+            std::cerr << "printer-cli: " << request.logo.pictures[i] << ": the blue rule and "
+                      << "brightness disagree on " << percent << "% of its pixels; try " << option
+                      << "\n";
+        }
+    }
+}
+
 }  // namespace
 
 ScratchFile::~ScratchFile() {
@@ -65,7 +91,8 @@ bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch) {
     std::vector<LogoFile> files;
     for (const std::string& picture : request.logo.pictures)
         files.push_back({picture, picture});
-    const LogoBuild build = BuildLogoImageFromFiles(files, {request.logo.size, request.logo.width});
+    const LogoBuild build =
+        BuildLogoImageFromFiles(files, {request.logo.size, request.logo.width}, request.logo.dots);
     if (!build.Ok()) {
         std::cerr << "printer-cli: " << build.failure->reason << "\n";
         return false;
@@ -78,6 +105,7 @@ bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch) {
         std::cerr << "printer-cli: the preview cannot be written: " << error << "\n";
         return false;
     }
+    PrintDotsAdvice(request, build);
     PrintSpace(request, build);
     request.command = CliCommand::Download;
     request.download.path = image;

@@ -104,6 +104,7 @@ struct LogoOptions {
     std::string address = "0";
     std::string output;
     std::string preview;
+    std::string dots = LogoDotsWord(LogoDots::Blue);
     bool dryRun = false;
 };
 
@@ -118,7 +119,18 @@ void AddLogoCommand(CLI::App& app, LogoOptions& logo) {
     command->add_option("--address", logo.address, "the address of the first block")
         ->capture_default_str();
     command->add_option("--output", logo.output, "also write the image to this file");
-    command->add_option("--preview", logo.preview, "write a PNG of the dots the printer prints");
+    command->add_option("--preview", logo.preview,
+                        "write a PNG of the dots the printer prints, as --dots makes them");
+    std::vector<std::string> dots;
+    for (LogoDots choice : kLogoDotsChoices)
+        dots.push_back(LogoDotsWord(choice));
+    command
+        ->add_option("--dots", logo.dots,
+                     "how colours become dots: blue (a dot where blue is below half, the rule "
+                     "logos are made for), brightness (a dot where the picture is dark), "
+                     "dither (dot density follows the shade; for photos)")
+        ->check(CLI::IsMember(dots, CLI::ignore_case))
+        ->capture_default_str();
     command->add_flag("--dry-run", logo.dryRun,
                       "compose and write the files, show what would be sent; open no port");
     command->add_option("PICTURE", logo.pictures, "the pictures, in order")->required();
@@ -135,6 +147,7 @@ std::optional<std::string> FillLogoRequest(const LogoOptions& logo, CliRequest& 
     request.command = CliCommand::Logo;
     request.logo = {logo.pictures, *ParseInt32(logo.size), *ParseInt32(logo.width), logo.output,
                     logo.preview};
+    request.logo.dots = *ParseLogoDots(logo.dots);  // CLI11 has checked the word
     request.download.command = logo.command;
     request.download.address = logo.address;
     request.dryRun = logo.dryRun;

@@ -9,6 +9,7 @@
 
 #include "datagram_transport.h"
 #include "job_request.h"
+#include "logo_dots.h"
 #include "setting_packers.h"
 #include "setting_payload.h"
 
@@ -23,6 +24,7 @@ struct LogoRequest {
     int32_t width = 384;   // the widest picture in dots
     std::string output;    // also write the image here
     std::string preview;   // write a PNG of the dots here
+    LogoDots dots = LogoDots::Blue;
 };
 
 struct CliRequest {

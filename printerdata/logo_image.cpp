@@ -7,12 +7,6 @@ namespace {
 // The record header holds both sizes as 16-bit values.
 constexpr int64_t kMaxRecordField = 0xFFFF;
 
-// The threshold as the printer's tool has always applied it: the colour as
-// a signed value, so that anything with the top bits set counts as a dot.
-bool IsDot(uint32_t colour) {
-    return static_cast<int32_t>(colour) < (1 << 23);
-}
-
 int64_t PadTo8(int64_t length) {
     return length % 8 == 0 ? 0 : 8 - length % 8;
 }
@@ -28,7 +22,8 @@ std::string Size(const LogoPicture& picture) {
 
 }  // namespace
 
-LogoComposer::LogoComposer(size_t count, const LogoLimits& limits) : limits_(limits) {
+LogoComposer::LogoComposer(size_t count, const LogoLimits& limits, LogoDots dots)
+    : limits_(limits), dots_(dots) {
     build_.image = {kLogoMagic0, kLogoMagic1, static_cast<uint8_t>(count & 0xFF)};
     if (count > kMaxLogoPictures) {
         Fail({kLogoError, std::to_string(count) + " pictures; the logo image holds at most " +
@@ -82,17 +77,18 @@ bool LogoComposer::Append(const LogoPicture& picture) {
     }
 
     std::vector<uint8_t>& out = build_.image;
-    build_.records.push_back(
-        {out.size(), static_cast<size_t>(bytesPerRow), static_cast<size_t>(rows)});
+    build_.records.push_back({out.size(), static_cast<size_t>(bytesPerRow),
+                              static_cast<size_t>(rows), AdviseLogoDots(picture)});
     PutLittleEndian16(out, bytesPerRow);
     PutLittleEndian16(out, rows / 8);
+    const std::vector<uint8_t> dots = LogoPictureDots(picture, dots_);
     const size_t rowStart = out.size();
     out.resize(rowStart + static_cast<size_t>(rows * bytesPerRow), 0);
     for (int64_t y = 0; y < h; ++y) {
         uint8_t* row = out.data() + rowStart + (topPad + y) * bytesPerRow;
-        const uint32_t* colours = picture.colours.data() + y * w;
+        const uint8_t* pictureRow = dots.data() + y * w;
         for (int64_t x = 0; x < w; ++x) {
-            if (IsDot(colours[x])) {
+            if (pictureRow[x]) {
                 const int64_t dot = leftPad + x;
                 row[dot / 8] |= static_cast<uint8_t>(0x80 >> (dot % 8));
             }
@@ -101,8 +97,9 @@ bool LogoComposer::Append(const LogoPicture& picture) {
     return true;
 }
 
-LogoBuild BuildLogoImage(std::span<const LogoPicture> pictures, const LogoLimits& limits) {
-    LogoComposer composer(pictures.size(), limits);
+LogoBuild BuildLogoImage(std::span<const LogoPicture> pictures, const LogoLimits& limits,
+                         LogoDots dots) {
+    LogoComposer composer(pictures.size(), limits, dots);
     for (const LogoPicture& picture : pictures) {
         if (!composer.Append(picture))
             break;

@@ -6,8 +6,8 @@
 //     raster, rows top to bottom; the leftmost dot of a byte is its 0x80 bit
 //
 // Each picture is centred in a box whose sides are multiples of 8 dots; the
-// pad dots are clear. A pixel is a dot when its colour, as 0x00BBGGRR, is
-// below 0x800000: whatever its red and green, when its blue is below 0x80.
+// pad dots are clear. Which pixels are dots is the choice of conversion
+// (logo_dots.h); by default those whose blue is below 0x80.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +16,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "logo_dots.h"
 
 inline constexpr uint8_t kLogoMagic0 = 0xAA;
 inline constexpr uint8_t kLogoMagic1 = 0xDD;
@@ -55,6 +57,9 @@ struct LogoRecord {
     size_t offset = 0;       // of the record header
     size_t bytesPerRow = 0;  // the padded box is bytesPerRow * 8 dots wide
     size_t rows = 0;         // and this many rows high
+    // How the picture would fare under the blue rule, whatever the
+    // conversion the image was composed with.
+    LogoDotsAdvice advice;
     size_t RasterOffset() const { return offset + kLogoRecordHeaderSize; }
 };
 
@@ -73,7 +78,7 @@ struct LogoBuild {
 // fails.
 class LogoComposer {
   public:
-    LogoComposer(size_t count, const LogoLimits& limits);
+    LogoComposer(size_t count, const LogoLimits& limits, LogoDots dots = LogoDots::Blue);
 
     // Appends the next picture's record. On failure nothing of it is written
     // and the build is over.
@@ -87,11 +92,13 @@ class LogoComposer {
 
   private:
     LogoLimits limits_;
+    LogoDots dots_;
     LogoBuild build_;
 };
 
 // The image of `pictures`, in order.
-LogoBuild BuildLogoImage(std::span<const LogoPicture> pictures, const LogoLimits& limits);
+LogoBuild BuildLogoImage(std::span<const LogoPicture> pictures, const LogoLimits& limits,
+                         LogoDots dots = LogoDots::Blue);
 
 // "SPACE: %d,%03d Used, %d,%03d Free" for an image of `used` bytes in a logo
 // memory of `size` bytes.

@@ -82,8 +82,9 @@ std::optional<LogoPicture> DecodeLogoPictureBytes(std::span<const uint8_t> bytes
     return Decode(reader, name, failure, maxPixels);
 }
 
-LogoBuild BuildLogoImageFromFiles(std::span<const LogoFile> files, const LogoLimits& limits) {
-    LogoComposer composer(files.size(), limits);
+LogoBuild BuildLogoImageFromFiles(std::span<const LogoFile> files, const LogoLimits& limits,
+                                  LogoDots dots) {
+    LogoComposer composer(files.size(), limits, dots);
     for (const LogoFile& file : files) {
         if (!composer.Build().Ok())
             break;

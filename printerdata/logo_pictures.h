@@ -33,4 +33,5 @@ std::optional<LogoPicture> DecodeLogoPictureBytes(std::span<const uint8_t> bytes
 
 // The image of the files in order; each file is decoded just before it is
 // composed, and the first that fails ends the build.
-LogoBuild BuildLogoImageFromFiles(std::span<const LogoFile> files, const LogoLimits& limits);
+LogoBuild BuildLogoImageFromFiles(std::span<const LogoFile> files, const LogoLimits& limits,
+                                  LogoDots dots = LogoDots::Blue);

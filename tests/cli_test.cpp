@@ -327,6 +327,61 @@ TEST_F(CliAgainstPrinter, LogoSendsTheComposedImageAndRefusesBadPicturesUnsent) 
               expected.image);
     fs::remove_all(folder);
 }
+
+TEST(CliLogoDots, EachConversionComposesItsDotsAndBlueAdvisesWhereItMisleads) {
+    const fs::path folder = fs::temp_directory_path() / ("cli-dots-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    // A navy ring on transparent: nothing under the blue rule. And a
+    // black-and-white picture, on which the rules agree.
+    QImage ring(40, 40, QImage::Format_ARGB32);
+    ring.fill(Qt::transparent);
+    for (int y = 10; y < 30; ++y) {
+        for (int x = 10; x < 30; ++x)
+            ring.setPixel(x, y, qRgba(0, 0, 128, 255));
+    }
+    QImage plain(16, 16, QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    plain.setPixel(3, 3, qRgb(0, 0, 0));
+    const std::string navy = (folder / "navy.png").string();
+    const std::string bw = (folder / "bw.png").string();
+    ASSERT_TRUE(ring.save(QString::fromStdString(navy)) && plain.save(QString::fromStdString(bw)));
+    const std::vector<LogoFile> files = {{navy, navy}, {bw, bw}};
+
+    const fs::path output = folder / "logo.bin";
+    struct Case {
+        std::vector<std::string> dots;  // the option, or none
+        LogoDots expected;
+        bool advice;
+    };
+    const Case cases[] = {
+        {{}, LogoDots::Blue, true},
+        {{"--dots", "blue"}, LogoDots::Blue, true},
+        {{"--dots", "Brightness"}, LogoDots::Brightness, false},
+        {{"--dots", "dither"}, LogoDots::Dither, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dots.empty() ? "default" : c.dots[1]);
+        std::vector<std::string> args = {PRINTER_CLI_PATH, "logo", "--dry-run", "--output",
+                                         output.string()};
+        args.insert(args.end(), c.dots.begin(), c.dots.end());
+        args.insert(args.end(), {navy, bw});
+        const ChildResult r = RunChild(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        std::ifstream in(output, std::ios::binary);
+        EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),
+                  BuildLogoImageFromFiles(files, {}, c.expected).image);
+        const std::string line =
+            navy +
+            ": the blue rule and brightness disagree on 25% of its pixels; try --dots "
+            "brightness";
+        EXPECT_EQ(r.err.find(line) != std::string::npos, c.advice) << r.err;
+        EXPECT_EQ(r.err.find(bw + ":"), std::string::npos) << r.err;
+    }
+    const ChildResult r = RunChild({PRINTER_CLI_PATH, "logo", "--dry-run", "--dots", "grey", bw});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--dots"), std::string::npos) << r.err;
+    fs::remove_all(folder);
+}
 #endif
 
 TEST(CliInterrupt, CtrlCStopsATransferAfterTheBlockInFlightAndSaysWhereItStopped) {

@@ -79,6 +79,9 @@ TEST(LogoImage, RowsRunTopToBottomAndLeftToRight) {
                             0x01, 0x00, 0x01, 0x00,  // the white square
                             0,    0,    0,    0,    0, 0, 0, 0};
     EXPECT_EQ(build.image, expected);
+    // The blue rule chosen by name composes the same bytes as always.
+    EXPECT_EQ(BuildLogoImage(std::vector{corners, Filled(8, 8, kWhite)}, {}, LogoDots::Blue).image,
+              expected);
 }
 
 TEST(LogoImage, ADotIsAColourWhoseBlueIsBelowHalf) {
