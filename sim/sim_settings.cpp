@@ -135,10 +135,9 @@ constexpr SimSettingCommand kSettingCommands[] = {
         kCommandPrintParameters, "printParameters"),
     SettingRow<&SimSettings::bluetooth, DecodeBluetooth, BluetoothJson>(kCommandBluetooth,
                                                                         "bluetooth"),
-    SettingRow<&SimSettings::infrared, DecodeInfrared, InfraredJson>(kCommandInfrared,
-                                                                     "infrared"),
-    SettingRow<&SimSettings::factory, DecodeFactoryIdentity, FactoryIdentityJson>(
-        kCommandFactory, "factory"),
+    SettingRow<&SimSettings::infrared, DecodeInfrared, InfraredJson>(kCommandInfrared, "infrared"),
+    SettingRow<&SimSettings::factory, DecodeFactoryIdentity, FactoryIdentityJson>(kCommandFactory,
+                                                                                  "factory"),
 };
 
 }  // namespace

@@ -9,11 +9,11 @@
 #pragma once
 
 #include <cstdint>
-
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 struct SimPrintParameters {
     uint32_t rate = 0;     // big-endian on the wire

@@ -392,7 +392,7 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     }
     if (decision.action == SimFaultAction::Silence || !answer.answered) {
         const bool silenced = decision.action == SimFaultAction::Silence;
-        command.outcome = silenced          ? CommandOutcome::Silenced
+        command.outcome = silenced         ? CommandOutcome::Silenced
                           : answer.unknown ? CommandOutcome::Unknown
                                            : CommandOutcome::Refused;
         command.note = silenced ? decision.note : answer.note;

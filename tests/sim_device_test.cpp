@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 #include "frame.h"
@@ -311,18 +311,23 @@ TEST(SimFaultRules, ReplyFaultsSpoilExactlyTheirPart) {
 TEST(SimCommandLineParse, ReadsEveryOptionAndFault) {
     SimCommandLine line;
     std::string error;
-    ASSERT_TRUE(ParseSimCommandLine({"--identity",   "ZDV 77XX",       "--rate",
-                                     "115200",       "--pace",         "--erase-ms",
-                                     "40",           "--logo-command", "0x44",
-                                     "--state-dir",  "/tmp/s",         "--link",
-                                     "/tmp/printer", "--quiet",        "--fault",
-                                     "silent-nth=3", "--fault",        "silent-command=0x61",
-                                     "--fault",      "bad-header",     "--fault",
-                                     "bad-data",     "--fault",        "noise=12",
-                                     "--fault",      "delay=500",      "--fault",
-                                     "identity=ABC", "--fault",        "refuse-rate=57600",
-                                     "--fault",      "hang-up-after=4", "--fault",
-                                     "answer-unknown"},
+    ASSERT_TRUE(ParseSimCommandLine({"--identity",   "ZDV 77XX",
+                                     "--rate",       "115200",
+                                     "--pace",       "--erase-ms",
+                                     "40",           "--logo-command",
+                                     "0x44",         "--state-dir",
+                                     "/tmp/s",       "--link",
+                                     "/tmp/printer", "--quiet",
+                                     "--fault",      "silent-nth=3",
+                                     "--fault",      "silent-command=0x61",
+                                     "--fault",      "bad-header",
+                                     "--fault",      "bad-data",
+                                     "--fault",      "noise=12",
+                                     "--fault",      "delay=500",
+                                     "--fault",      "identity=ABC",
+                                     "--fault",      "refuse-rate=57600",
+                                     "--fault",      "hang-up-after=4",
+                                     "--fault",      "answer-unknown"},
                                     line, error))
         << error;
     EXPECT_EQ(line.options.identity, "ZDV 77XX");
