@@ -70,7 +70,7 @@ PackResult PackPrintParameters(const ParaSettings& settings,
         static_cast<size_t>(settings.codePageIndex) < codePageNumbers.size())
         codePage = codePageNumbers[static_cast<size_t>(settings.codePageIndex)];
 
-    SettingPayload payload = StartPayload(kParaCommand, 16);
+    SettingPayload payload = StartPayload(kCommandPrintParameters, 16);
     PutU32BigEndian(payload, 0, *rate);
     payload.Data[4] = LowByte(codePage);
     payload.Data[5] = LowByte(settings.densityIndex);
@@ -93,7 +93,7 @@ PackResult PackBluetooth(const BluetoothSettings& settings) {
     if (length > kMaxSettingLength)
         return Refuse(TooLong("DEVICE NAME and PIN", length));
 
-    SettingPayload payload = StartPayload(kBluetoothCommand, static_cast<uint32_t>(length));
+    SettingPayload payload = StartPayload(kCommandBluetooth, static_cast<uint32_t>(length));
     PutBytes(payload, 0, *name.bytes);
     payload.Data[name.bytes->size()] = 0;
     PutBytes(payload, name.bytes->size() + 1, *pin.bytes);
@@ -106,7 +106,7 @@ PackResult PackInfrared(const IrSettings& settings) {
     if (!rate)
         return Refuse(InvalidIntegerMessage(settings.rateText));
 
-    SettingPayload payload = StartPayload(kIrCommand, 8);
+    SettingPayload payload = StartPayload(kCommandInfrared, 8);
     PutU32BigEndian(payload, 0, *rate);
     payload.Data[4] = LowByte(settings.protocolIndex);
     payload.Data[5] = 0;
@@ -127,7 +127,7 @@ PackResult PackFactory(const FactorySettings& settings) {
     if (length > kMaxSettingLength)
         return Refuse(TooLong("MODAL NAME and SERIAL NO", length));
 
-    SettingPayload payload = StartPayload(kFactoryCommand, static_cast<uint32_t>(length));
+    SettingPayload payload = StartPayload(kCommandFactory, static_cast<uint32_t>(length));
     PutBytes(payload, 0, *model.bytes);
     payload.Data[model.bytes->size()] = 0;
     PutBytes(payload, model.bytes->size() + 1, *serial.bytes);

@@ -9,12 +9,8 @@
 #include <span>
 #include <string>
 
+#include "printer_commands.h"
 #include "setting_payload.h"
-
-constexpr uint32_t kParaCommand = 0x60;
-constexpr uint32_t kBluetoothCommand = 0x61;
-constexpr uint32_t kIrCommand = 0x62;
-constexpr uint32_t kFactoryCommand = 0x64;
 
 // PARA tab.
 struct ParaSettings {

@@ -7,6 +7,7 @@
 
 #include "firmware_check.h"
 #include "frame.h"
+#include "printer_commands.h"
 
 namespace {
 
@@ -48,6 +49,11 @@ bool IsPrinterRate(uint32_t rate) {
     return std::find(std::begin(kRates), std::end(kRates), rate) != std::end(kRates);
 }
 
+bool IsTakenCommandCode(uint16_t code) {
+    return code == kCommandIdentify || code == kCommandRate || code == kCommandMode ||
+           code == kCommandFirmwareBlock || FindSimSettingCommand(code) != nullptr;
+}
+
 PrinterDevice::PrinterDevice(std::string identity, uint32_t rate, uint16_t logoCommand)
     : identity_(std::move(identity)), startRate_(rate), rate_(rate), logoCommand_(logoCommand) {}
 
@@ -64,18 +70,19 @@ DeviceAnswer PrinterDevice::Handle(const CommandFrameIn& command,
             return ChangeRate(command);
         case kCommandMode:
             return ChangeMode(command);
-        case kCommandPrintParameters:
-        case kCommandBluetooth:
-        case kCommandInfrared:
-        case kCommandFactory:
-            return StoreSetting(command);
         default:
             break;
     }
+    if (const SimSettingCommand* setting = FindSimSettingCommand(command.code))
+        return StoreSetting(*setting, command);
     if (IsBlockCommand(command.code))
         return WriteBlock(command);
-    // A command this printer does not know is acknowledged and has no effect.
-    return Answer();
+    // A block of a memory this printer does not keep: taken, and not stored.
+    if (mode_ == SimMode::Download)
+        return Answer();
+    DeviceAnswer unknown = Refuse(Hex(command.code) + " is not a command of this printer");
+    unknown.unknown = true;
+    return unknown;
 }
 
 DeviceAnswer PrinterDevice::Identify(const CommandFrameIn& command,
@@ -155,28 +162,9 @@ DeviceAnswer PrinterDevice::WriteBlock(const CommandFrameIn& command) {
     return Answer();
 }
 
-DeviceAnswer PrinterDevice::StoreSetting(const CommandFrameIn& command) {
-    const std::span<const uint8_t> payload(command.data);
-    bool stored = false;
-    switch (command.code) {
-        case kCommandPrintParameters:
-            if (auto s = DecodePrintParameters(payload); (stored = s.has_value()))
-                settings_.print = *s;
-            break;
-        case kCommandBluetooth:
-            if (auto s = DecodeBluetooth(payload); (stored = s.has_value()))
-                settings_.bluetooth = *s;
-            break;
-        case kCommandInfrared:
-            if (auto s = DecodeInfrared(payload); (stored = s.has_value()))
-                settings_.infrared = *s;
-            break;
-        default:
-            if (auto s = DecodeFactoryIdentity(payload); (stored = s.has_value()))
-                settings_.factory = *s;
-            break;
-    }
-    if (!stored)
+DeviceAnswer PrinterDevice::StoreSetting(const SimSettingCommand& setting,
+                                         const CommandFrameIn& command) {
+    if (!setting.store(command.data, settings_))
         return Refuse("setting " + Hex(command.code) + " payload of " +
                       std::to_string(command.data.size()) + " bytes does not have its layout");
     return Answer();

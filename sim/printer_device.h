@@ -1,6 +1,9 @@
 // What the printer does with each command, with no line and no thread: its
 // rate, mode, settings and memory, and the answer it gives. A careful device:
 // it answers what it carried out and stays silent on what it will not do.
+// Outside download mode it does not answer a command it does not know, so a
+// tool that sends one finds out; in download mode any code is a block (a
+// generic download may use any code).
 // A sound firmware image ends the update with a restart: normal mode, and
 // the rate it had at power-up once the reply is out.
 #pragma once
@@ -24,11 +27,15 @@ enum class SimMode { Normal, Download, Update };
 const char* SimModeName(SimMode mode);
 // The rates the printer can run at.
 bool IsPrinterRate(uint32_t rate);
+// Codes with a meaning of their own, which the logo command may not take:
+// identify, rate, mode, the firmware block and every setting.
+bool IsTakenCommandCode(uint16_t code);
 
 struct DeviceAnswer {
     bool answered = false;
     std::vector<uint8_t> replyData;
     std::string note;                 // why it was refused
+    bool unknown = false;             // not a command of this printer
     std::optional<uint32_t> newRate;  // to take once the reply went out
 };
 
@@ -58,7 +65,7 @@ class PrinterDevice {
     DeviceAnswer ChangeMode(const CommandFrameIn& command);
     DeviceAnswer EndUpdate();
     DeviceAnswer WriteBlock(const CommandFrameIn& command);
-    DeviceAnswer StoreSetting(const CommandFrameIn& command);
+    DeviceAnswer StoreSetting(const SimSettingCommand& setting, const CommandFrameIn& command);
 
     std::string identity_;
     uint32_t startRate_;

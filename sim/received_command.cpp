@@ -8,6 +8,8 @@ const char* CommandOutcomeName(CommandOutcome outcome) {
             return "silenced";
         case CommandOutcome::HungUp:
             return "hung up";
+        case CommandOutcome::Unknown:
+            return "unknown";
         default:
             return "answered";
     }

@@ -11,6 +11,7 @@ enum class CommandOutcome {
     Refused,   // the printer would not carry it out (see the note) and stayed silent
     Silenced,  // a fault swallowed it
     HungUp,    // a fault hung the line up instead of answering
+    Unknown,   // not a command of this printer, and not answered
 };
 
 const char* CommandOutcomeName(CommandOutcome outcome);
@@ -27,5 +28,7 @@ struct ReceivedCommand {
     uint32_t rate = 0;      // the printer's rate when the command came
     size_t replyBytes = 0;  // bytes of the reply, noise included
     CommandOutcome outcome = CommandOutcome::Answered;
-    std::string note;  // why it was refused or silenced; empty when answered
+    // Why it was not answered, or the fault that made an unknown command
+    // answered; empty otherwise.
+    std::string note;
 };

@@ -60,6 +60,14 @@ bool ParseSimFault(const std::string& faultText, SimFaults& faults, std::string&
         (name == "bad-header" ? faults.badHeaderCheck : faults.badDataCheck) = true;
         return true;
     }
+    if (name == "answer-unknown") {
+        if (hasValue) {
+            error = what + " takes no value";
+            return false;
+        }
+        faults.answerUnknown = true;
+        return true;
+    }
     if (!hasValue) {
         error = "--fault '" + faultText + "' is not a known fault (see --help)";
         return false;
@@ -201,6 +209,8 @@ Faults (--fault may be given more than once):
   --fault identity=TEXT      answer identify with TEXT
   --fault refuse-rate=RATE   no reply to a rate change to RATE
   --fault hang-up-after=N    hang the line up at the block after N blocks
+  --fault answer-unknown     acknowledge a command the printer does not know
+                             (outside download mode it stays silent)
 
 Files:
   --make-firmware FILE SIZE  write a valid sample firmware image of SIZE bytes

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "frame.h"
+#include "printer_commands.h"
 
 namespace {
 
-constexpr uint16_t kRateCommandCode = 0x2B;
 // Noise is bounded so that a careless setting cannot flood the line.
 constexpr int kMaxNoiseBytes = 65536;
 constexpr uint8_t kCheckSpoiler = 0x5A;
@@ -22,7 +22,7 @@ SimFaultDecision DecideSimFault(const SimFaults& faults, int commandNumber, int 
     } else if (faults.silentCommand && *faults.silentCommand == code) {
         d.action = SimFaultAction::Silence;
         d.note = "fault: no reply to this command code";
-    } else if (faults.refuseRate && code == kRateCommandCode && parameter == *faults.refuseRate) {
+    } else if (faults.refuseRate && code == kCommandRate && parameter == *faults.refuseRate) {
         d.action = SimFaultAction::Silence;
         d.note = "fault: refuses the rate " + std::to_string(parameter);
     } else if (isBlock && faults.hangUpAfterBlocks > 0 &&

@@ -24,6 +24,9 @@ struct SimFaults {
     // instead of being answered (pty: the master closes; UDP: the socket
     // closes). 0 = off.
     int hangUpAfterBlocks = 0;
+    // Outside download mode, acknowledge a command the printer does not know
+    // (still counted as unknown) instead of staying silent.
+    bool answerUnknown = false;
 };
 
 enum class SimFaultAction { Proceed, Silence, HangUp };

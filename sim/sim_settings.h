@@ -1,13 +1,19 @@
-// The four settings a printer keeps, decoded from their command payloads
-// field by field. A payload that does not have its layout decodes to nothing.
+// The settings a printer keeps, decoded from their command payloads field by
+// field, and the table of the commands that write them. A payload that does
+// not have its layout decodes to nothing.
+//
+// A new setting is a struct, a member of SimSettings, a decoder, a JSON
+// writer and a row of the table (sim_settings.cpp); the printer's dispatch,
+// its storage, state.json and the codes the logo command may not take all
+// follow from the row.
 #pragma once
 
 #include <cstdint>
-
 #include <optional>
 #include <span>
 #include <string>
-#include "printer_commands.h"
+
+#include <nlohmann/json.hpp>
 
 struct SimPrintParameters {
     uint32_t rate = 0;     // big-endian on the wire
@@ -57,3 +63,19 @@ std::optional<SimBluetooth> DecodeBluetooth(std::span<const uint8_t> payload);
 std::optional<SimInfrared> DecodeInfrared(std::span<const uint8_t> payload);
 // Model name, a zero byte, serial number (no zero after it).
 std::optional<SimFactoryIdentity> DecodeFactoryIdentity(std::span<const uint8_t> payload);
+
+// One command that writes a setting.
+struct SimSettingCommand {
+    uint16_t code;
+    const char* name;  // the setting's key in state.json
+    // Decodes the payload into its member of `settings`; false, with
+    // `settings` untouched, when the payload does not have the layout.
+    bool (*store)(std::span<const uint8_t> payload, SimSettings& settings);
+    // The setting as state.json shows it; null while it was never written.
+    nlohmann::ordered_json (*write)(const SimSettings& settings);
+};
+
+// Every setting command, in the order state.json lists the settings.
+std::span<const SimSettingCommand> SimSettingCommands();
+// The command's row; null for a code that writes no setting.
+const SimSettingCommand* FindSimSettingCommand(uint16_t code);

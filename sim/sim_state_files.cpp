@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <optional>
 
+#include <nlohmann/json.hpp>
+
 namespace {
 
 std::string JsonString(const std::string& text) {
@@ -40,54 +42,48 @@ std::string HexString(const std::vector<uint8_t>& bytes) {
     return out + '"';
 }
 
-template <typename T, typename Write>
-std::string OptionalObject(const std::optional<T>& value, Write write) {
-    return value ? "{" + write(*value) + "}" : std::string("null");
-}
-
 std::string Field(const char* name, const std::string& value, bool last = false) {
     return std::string("\"") + name + "\": " + value + (last ? "" : ", ");
 }
 
-std::string SettingsJson(const SimSettings& s) {
-    using std::to_string;
-    std::string out = "{\n";
-    out += "    \"printParameters\": " +
-           OptionalObject(s.print,
-                          [](const SimPrintParameters& p) {
-                              return Field("rate", to_string(p.rate)) +
-                                     Field("codePage", to_string(p.codePage)) +
-                                     Field("density", to_string(p.density)) +
-                                     Field("font", to_string(p.font)) +
-                                     Field("lineEnd", to_string(p.lineEnd)) +
-                                     Field("idleSeconds", to_string(p.idleSeconds)) +
-                                     Field("offSeconds", to_string(p.offSeconds)) +
-                                     Field("maxFeedMm", to_string(p.maxFeedMm)) +
-                                     Field("pageLengthMm", to_string(p.pageLengthMm), true);
-                          }) +
-           ",\n";
-    out += "    \"bluetooth\": " +
-           OptionalObject(s.bluetooth,
-                          [](const SimBluetooth& b) {
-                              return Field("name", JsonString(b.name)) +
-                                     Field("pin", JsonString(b.pin), true);
-                          }) +
-           ",\n";
-    out += "    \"infrared\": " +
-           OptionalObject(s.infrared,
-                          [](const SimInfrared& i) {
-                              return Field("rate", to_string(i.rate)) +
-                                     Field("protocol", to_string(i.protocol), true);
-                          }) +
-           ",\n";
-    out += "    \"factory\": " +
-           OptionalObject(s.factory,
-                          [](const SimFactoryIdentity& f) {
-                              return Field("model", JsonString(f.model)) +
-                                     Field("serial", JsonString(f.serial), true);
-                          }) +
-           "\n  }";
-    return out;
+using Json = nlohmann::ordered_json;
+
+// The state's layout: the top level and the objects right inside it one
+// member a line, anything deeper on one line, so that a setting's fields
+// stand together for a person or a line tool. Texts are written as ASCII.
+void Lay(const Json& value, int depth, std::string& out) {
+    if (!value.is_object() || value.empty()) {
+        out += value.dump(-1, ' ', true);
+        return;
+    }
+    const bool oneLine = depth >= 2;
+    const std::string indent(oneLine ? 0 : 2 * (depth + 1), ' ');
+    out += oneLine ? "{" : "{\n";
+    bool first = true;
+    for (const auto& [key, member] : value.items()) {
+        if (!first)
+            out += oneLine ? ", " : ",\n";
+        first = false;
+        out += indent + Json(key).dump(-1, ' ', true) + ": ";
+        Lay(member, depth + 1, out);
+    }
+    out += oneLine ? "}" : "\n" + std::string(2 * depth, ' ') + "}";
+}
+
+Json StateJson(const SimStateSnapshot& state) {
+    Json memory = Json::object();
+    for (const auto& [code, size] : state.memorySizes)
+        memory[SimStateFiles::MemoryFileName(code)] = size;
+    Json settings = Json::object();
+    for (const SimSettingCommand& setting : SimSettingCommands())
+        settings[setting.name] = setting.write(state.settings);
+    return {{"rate", state.rate},
+            {"mode", SimModeName(state.mode)},
+            {"firmwareAccepted", state.firmwareAccepted},
+            {"commandsHandled", state.commandsHandled},
+            {"discardedBytes", state.discardedBytes},
+            {"memory", std::move(memory)},
+            {"settings", std::move(settings)}};
 }
 
 }  // namespace
@@ -168,21 +164,9 @@ void SimStateFiles::AppendCommand(const ReceivedCommand& command) {
 void SimStateFiles::WriteState(const SimStateSnapshot& state) {
     if (dir_.empty())
         return;
-    std::string json = "{\n";
-    json += "  " + Field("rate", std::to_string(state.rate)) + "\n";
-    json += "  " + Field("mode", JsonString(SimModeName(state.mode))) + "\n";
-    json += "  " + Field("firmwareAccepted", state.firmwareAccepted ? "true" : "false") + "\n";
-    json += "  " + Field("commandsHandled", std::to_string(state.commandsHandled)) + "\n";
-    json += "  " + Field("discardedBytes", std::to_string(state.discardedBytes)) + "\n";
-    json += "  \"memory\": {";
-    bool first = true;
-    for (const auto& [code, size] : state.memorySizes) {
-        json +=
-            (first ? "" : ", ") + JsonString(MemoryFileName(code)) + ": " + std::to_string(size);
-        first = false;
-    }
-    json += "},\n";
-    json += "  \"settings\": " + SettingsJson(state.settings) + "\n}\n";
+    std::string json;
+    Lay(StateJson(state), 0, json);
+    json += '\n';
     // Rewritten in place: replacing the file by a rename makes the file
     // system flush it, which costs a millisecond or more per command. A
     // shorter state is padded with blanks, so the file never shrinks and a

@@ -42,10 +42,7 @@ std::string ValidateSimOptions(const SimOptions& options) {
                "115200, 230400, 460800 or 921600)";
     if (options.eraseMs < 0)
         return "the erase time must not be negative";
-    constexpr uint16_t kTaken[] = {
-        kCommandIdentify,        kCommandRate,      kCommandFirmwareBlock, kCommandMode,
-        kCommandPrintParameters, kCommandBluetooth, kCommandInfrared,      kCommandFactory};
-    if (std::find(std::begin(kTaken), std::end(kTaken), options.logoCommand) != std::end(kTaken)) {
+    if (IsTakenCommandCode(options.logoCommand)) {
         char text[80];
         std::snprintf(text, sizeof text, "the logo command 0x%02X is taken by another command",
                       static_cast<unsigned>(options.logoCommand));
@@ -231,6 +228,11 @@ uint64_t VirtualPrinter::DiscardedBytes() const {
     return discarded_;
 }
 
+size_t VirtualPrinter::UnknownCommandCount() const {
+    std::lock_guard lock(mutex_);
+    return unknown_;
+}
+
 SimStateSnapshot VirtualPrinter::Snapshot() const {
     SimStateSnapshot s;
     s.rate = device_.Rate();
@@ -360,6 +362,13 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
             answer = device_.Handle(frame, faults.identity);
             if (answer.answered && isBlock)
                 ++blocksSinceFaults_;
+            if (answer.unknown) {
+                ++unknown_;
+                if (faults.answerUnknown) {
+                    answer.answered = true;
+                    answer.note = "fault: answers an unknown command";
+                }
+            }
         }
     }
     if (stateFiles_ && answer.answered) {
@@ -383,7 +392,9 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     }
     if (decision.action == SimFaultAction::Silence || !answer.answered) {
         const bool silenced = decision.action == SimFaultAction::Silence;
-        command.outcome = silenced ? CommandOutcome::Silenced : CommandOutcome::Refused;
+        command.outcome = silenced         ? CommandOutcome::Silenced
+                          : answer.unknown ? CommandOutcome::Unknown
+                                           : CommandOutcome::Refused;
         command.note = silenced ? decision.note : answer.note;
         Record(std::move(command));
         return true;
@@ -409,6 +420,7 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     }
     const std::vector<uint8_t> shaped = ShapeReply(faults, reply, noiseSeed);
     command.replyBytes = shaped.size();
+    command.note = answer.note;
     // Paced, the reply's last byte leaves one wire time after its start.
     command.replyEnd = replyStart;
     if (options_.pace && line_->IsStream())

@@ -86,6 +86,8 @@ class VirtualPrinter {
     bool FirmwareAccepted() const;
     // Bytes the printer read but could not use (garbage, broken frames).
     uint64_t DiscardedBytes() const;
+    // Commands it did not know, outside download mode (answered or not).
+    size_t UnknownCommandCount() const;
 
   private:
     bool Begin(std::unique_ptr<LineChannel> line, std::string& error);
@@ -116,6 +118,7 @@ class VirtualPrinter {
     size_t logNext_ = 0;
     size_t handled_ = 0;
     uint64_t discarded_ = 0;
+    size_t unknown_ = 0;
     bool running_ = false;
     std::string slavePath_;
     uint16_t udpPort_ = 0;

@@ -68,6 +68,9 @@ TEST_F(LinkOnPty, AModeCommandWithoutReplyGivesItsOwnCode) {
 }
 
 TEST_F(LinkOnPty, PausesAfterOpeningAndAfterAModeCommand) {
+    SimFaults faults;
+    faults.answerUnknown = true;  // for the probe, a code of no meaning
+    printer.SetFaults(faults);
     const auto start = Clock::now();
     ASSERT_TRUE(link.OpenLink(printer.SlavePath(), 9600));
     ASSERT_TRUE(printer.WaitForCommands(1, 5000));

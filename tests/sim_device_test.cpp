@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 #include "frame.h"
@@ -196,6 +198,74 @@ TEST(SimDevice, RefusesSettingsWithoutTheirLayoutAndKeepsTheOldValue) {
     EXPECT_EQ(device.Settings().factory->model, "");
 }
 
+// The first code above the factory identity that means nothing to the
+// printer, however many commands are added.
+uint16_t FreeCode() {
+    uint16_t code = 0x65;
+    while (IsTakenCommandCode(code))
+        ++code;
+    return code;
+}
+
+TEST(SimDevice, AnUnknownCommandIsAnsweredOnlyAsADownloadBlock) {
+    struct Case {
+        const char* what;
+        std::optional<uint32_t> mode;  // the mode command's parameter, if any
+        uint16_t code;
+        bool answered;
+        bool unknown;
+    };
+    const Case cases[] = {
+        {"a free code", std::nullopt, FreeCode(), false, true},
+        {"code 0", std::nullopt, 0x0000, false, true},
+        {"the last code", std::nullopt, 0xFFFF, false, true},
+        {"a free code in update mode", 0, FreeCode(), false, true},
+        {"a free code in download mode", 1, FreeCode(), true, false},
+        {"a font block outside its mode", std::nullopt, 0x63, false, false},
+        {"a logo block outside its mode", std::nullopt, 0x2D, false, false},
+    };
+    for (const Case& c : cases) {
+        PrinterDevice device("ZDV 7714", 9600, 0x2D);
+        if (c.mode) {
+            ASSERT_TRUE(device.Handle(Cmd(0x2F, *c.mode)).answered) << c.what;
+        }
+        const DeviceAnswer a = device.Handle(Cmd(c.code, 0, Bytes{'M', 0, '7'}));
+        EXPECT_EQ(a.answered, c.answered) << c.what;
+        EXPECT_EQ(a.unknown, c.unknown) << c.what;
+        EXPECT_EQ(a.note.empty(), c.answered) << c.what;
+        EXPECT_TRUE(device.Memory().empty()) << c.what;  // a foreign block is not kept
+    }
+}
+
+// Each setting command writes its own setting and no other; a code without a
+// row writes none, whatever its payload would decode to.
+TEST(SimDevice, EverySettingCommandStoresOnlyItsOwnSetting) {
+    const std::map<uint16_t, Bytes> validPayloads = {
+        {0x60, Bytes(16, 1)},
+        {0x61, Bytes{'A', 0, '1', 0}},
+        {0x62, Bytes{0, 0, 0x25, 0x80, 0, 0, 0, 0}},
+        {0x64, Bytes{'M', 0, '7'}},
+    };
+    ASSERT_EQ(SimSettingCommands().size(), validPayloads.size());
+    for (const SimSettingCommand& row : SimSettingCommands()) {
+        ASSERT_TRUE(validPayloads.contains(row.code)) << std::hex << row.code;
+        EXPECT_TRUE(IsTakenCommandCode(row.code)) << row.name;
+        PrinterDevice device("ZDV 7714", 9600, 0x2D);
+        ASSERT_TRUE(device.Handle(Cmd(row.code, 0, validPayloads.at(row.code))).answered);
+        for (const SimSettingCommand& other : SimSettingCommands())
+            EXPECT_EQ(other.write(device.Settings()).is_null(), &other != &row)
+                << row.name << " wrote " << other.name;
+    }
+    for (const uint32_t mode : {0u, 1u}) {
+        PrinterDevice device("ZDV 7714", 9600, 0x2D);
+        ASSERT_TRUE(device.Handle(Cmd(0x2F, mode)).answered);
+        for (const auto& [code, payload] : validPayloads)
+            device.Handle(Cmd(FreeCode(), 0, payload));
+        for (const SimSettingCommand& row : SimSettingCommands())
+            EXPECT_TRUE(row.write(device.Settings()).is_null()) << row.name << " mode " << mode;
+    }
+}
+
 TEST(SimFaultRules, EachFaultPicksItsCommand) {
     SimFaults f;
     EXPECT_EQ(DecideSimFault(f, 1, 0, 0x20, 0, false).action, SimFaultAction::Proceed);
@@ -250,17 +320,23 @@ TEST(SimFaultRules, ReplyFaultsSpoilExactlyTheirPart) {
 TEST(SimCommandLineParse, ReadsEveryOptionAndFault) {
     SimCommandLine line;
     std::string error;
-    ASSERT_TRUE(ParseSimCommandLine({"--identity",   "ZDV 77XX",       "--rate",
-                                     "115200",       "--pace",         "--erase-ms",
-                                     "40",           "--logo-command", "0x44",
-                                     "--state-dir",  "/tmp/s",         "--link",
-                                     "/tmp/printer", "--quiet",        "--fault",
-                                     "silent-nth=3", "--fault",        "silent-command=0x61",
-                                     "--fault",      "bad-header",     "--fault",
-                                     "bad-data",     "--fault",        "noise=12",
-                                     "--fault",      "delay=500",      "--fault",
-                                     "identity=ABC", "--fault",        "refuse-rate=57600",
-                                     "--fault",      "hang-up-after=4"},
+    ASSERT_TRUE(ParseSimCommandLine({"--identity",   "ZDV 77XX",
+                                     "--rate",       "115200",
+                                     "--pace",       "--erase-ms",
+                                     "40",           "--logo-command",
+                                     "0x44",         "--state-dir",
+                                     "/tmp/s",       "--link",
+                                     "/tmp/printer", "--quiet",
+                                     "--fault",      "silent-nth=3",
+                                     "--fault",      "silent-command=0x61",
+                                     "--fault",      "bad-header",
+                                     "--fault",      "bad-data",
+                                     "--fault",      "noise=12",
+                                     "--fault",      "delay=500",
+                                     "--fault",      "identity=ABC",
+                                     "--fault",      "refuse-rate=57600",
+                                     "--fault",      "hang-up-after=4",
+                                     "--fault",      "answer-unknown"},
                                     line, error))
         << error;
     EXPECT_EQ(line.options.identity, "ZDV 77XX");
@@ -280,6 +356,7 @@ TEST(SimCommandLineParse, ReadsEveryOptionAndFault) {
     EXPECT_EQ(line.faults.identity, "ABC");
     EXPECT_EQ(line.faults.refuseRate, 57600u);
     EXPECT_EQ(line.faults.hangUpAfterBlocks, 4);
+    EXPECT_TRUE(line.faults.answerUnknown);
 
     SimCommandLine udp;
     ASSERT_TRUE(ParseSimCommandLine({"--udp", "127.0.0.1:0"}, udp, error)) << error;
@@ -301,6 +378,7 @@ TEST(SimCommandLineParse, RejectsWrongArgumentsWithAReason) {
         {"--fault", "silent-nth"},
         {"--fault", "bad-header=1"},
         {"--fault", "unknown=1"},
+        {"--fault", "answer-unknown=1"},
         {"--fault", "noise=70000"},
         {"--identity", ""},
         {"--udp", "127.0.0.1:1", "--link", "/tmp/x"},

@@ -137,6 +137,33 @@ TEST_F(SimOnPty, SilenceFaultsMakeTheToolRetryOrFail) {
     EXPECT_EQ(SendData(tool, 0x2F, 1, {}), 0);  // other commands still go through
 }
 
+TEST_F(SimOnPty, AnUnknownCommandIsCountedLoggedAndAnsweredOnlyWhenToldTo) {
+    uint16_t unknown = 0xFF00;
+    while (IsTakenCommandCode(unknown))
+        ++unknown;
+    EXPECT_EQ(SendData(tool, unknown, 0, {1, 2}, kFailTimeoutMs), -1);
+    ASSERT_TRUE(printer->WaitForCommands(1, kWaitMs));
+    EXPECT_EQ(printer->Commands()[0].outcome, CommandOutcome::Unknown);
+    EXPECT_NE(printer->Commands()[0].note.find("0xFF"), std::string::npos);
+    EXPECT_EQ(printer->UnknownCommandCount(), 1u);
+
+    SimFaults faults;
+    faults.answerUnknown = true;
+    printer->SetFaults(faults);
+    EXPECT_EQ(SendData(tool, unknown, 0, {1, 2}), 0);
+    ASSERT_TRUE(printer->WaitForCommands(2, kWaitMs));
+    EXPECT_EQ(printer->Commands()[1].outcome, CommandOutcome::Answered);
+    EXPECT_NE(printer->Commands()[1].note.find("fault"), std::string::npos);
+    EXPECT_EQ(printer->UnknownCommandCount(), 2u);
+
+    // In download mode any code is a block: answered, and not unknown.
+    printer->SetFaults({});
+    ASSERT_EQ(SendData(tool, 0x2F, 1, {}), 0);
+    EXPECT_EQ(SendData(tool, unknown, 0, {1, 2}), 0);
+    ASSERT_TRUE(printer->WaitForCommands(4, kWaitMs));
+    EXPECT_EQ(printer->UnknownCommandCount(), 2u);
+}
+
 TEST_F(SimOnPty, SpoiledChecksFailTheExchange) {
     SimFaults faults;
     faults.badHeaderCheck = true;
