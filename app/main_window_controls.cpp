@@ -153,8 +153,7 @@ QWidget* TfrmMain::BuildTopRow() {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     ComboPort = NewList(QStringLiteral("ComboPort"), {}, -1, row);
-    FillPortList(ComboPort);
-    ComboPort->setCurrentIndex(0);
+    ShowHintsBesideEntries(ComboPort);
     ComboPort->setMinimumContentsLength(14);
     ComboBaud = NewList(QStringLiteral("ComboBaud"), kRates, 0, row);
     layout->addWidget(NewLabel(QStringLiteral("PORT:"), row));

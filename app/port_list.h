@@ -1,19 +1,21 @@
-// The entries of the port list: "COM1" to "COM9", "TCP/IP" for the datagram
-// link, then the serial ports found on this machine.
+// The ports this machine has, for the port list, and how the list shows
+// them.
 #pragma once
 
-#include <QList>
-#include <QString>
+#include <Qt>
+#include <vector>
+
+#include "window_logic.h"
 
 class QComboBox;
 
-struct PortEntry {
-    QString name;         // what the link opens
-    QString description;  // shown beside it in the list; empty for the fixed names
-};
+// A list entry's hint (a port's description) is kept in this role.
+inline constexpr int kHintRole = Qt::UserRole + 1;
 
-QList<PortEntry> PortEntries();
+// "COM1" to "COM9", "TCP/IP" for the datagram link, then the serial ports
+// found on this machine with their descriptions.
+std::vector<PortEntry> PortEntries();
 
-// Fills `combo` with PortEntries(); the drop-down shows each description
-// beside its name, while the text taken is the name alone.
-void FillPortList(QComboBox* combo);
+// The drop-down shows each entry's hint beside its name, while the text taken
+// is the name alone.
+void ShowHintsBesideEntries(QComboBox* combo);
