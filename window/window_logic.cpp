@@ -210,12 +210,15 @@ void WindowLogic::ListEdited(ListId id, const std::string& text) {
 }
 
 void WindowLogic::ListPicked(ListId id, int index) {
+    // A user picks an entry, never "no entry": a list left without one says
+    // so by its text (an empty one, in both toolkits), which ListEdited takes.
     ListControl& list = ListOf(state_, id);
-    const bool inside = index >= 0 && static_cast<size_t>(index) < list.entries.size();
-    const std::string text = inside ? list.entries[static_cast<size_t>(index)] : list.text;
-    if (list.selected == (inside ? index : -1) && list.text == text)
+    if (index < 0 || static_cast<size_t>(index) >= list.entries.size())
         return;
-    list.selected = inside ? index : -1;
+    const std::string& text = list.entries[static_cast<size_t>(index)];
+    if (list.selected == index && list.text == text)
+        return;
+    list.selected = index;
     list.text = text;
     Publish();
 }

@@ -72,6 +72,8 @@ class WindowLogic {
     WindowMode Mode() const;
     // From the start of a job until its result has been shown.
     bool JobActive() const { return jobRunning_; }
+    // The job has ended while a box was open; its result waits for the answer.
+    bool ResultWaiting() const { return resultPending_; }
     // For a face that hands worker reports over itself.
     CommObserver& Observer() { return observer_; }
 
