@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "port_list.h"
 #include "result_sound.h"
@@ -93,8 +94,10 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
     WindowSetup setup;
     setup.files = {Utf8(Locations_.exeFolder),  Utf8(Locations_.configFile),
                    Utf8(Locations_.workFolder), Utf8(Locations_.dataFolder),
-                   Utf8(Locations_.fontFolder), Utf8(Locations_.soundFolder)};
+                   Utf8(Locations_.fontFolder), Utf8(Locations_.soundFolder),
+                   Utf8(Locations_.defaultConfig)};
     setup.ports = PortEntries();
+    setup.listPorts = [] { return PortEntries(); };
     setup.port = Utf8(options.port);
     setup.startNote = Utf8(ConfigurationNote(Locations_));
     WindowView& view = *this;
@@ -139,6 +142,9 @@ void TfrmMain::ConnectHandlers() {
         const QList<QListWidgetItem*> selected = ListLogo->selectedItems();
         logic_->LogoSelected(selected.isEmpty() ? -1 : ListLogo->row(selected.first()));
     });
+    // Escape during a transfer asks to stop it, as closing the window does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { logic_->EscapePressed(); });
     connect(ListLogo, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(ListLogo->viewport()->mapToGlobal(at)); });
 }

@@ -73,10 +73,16 @@ void ShowField(QLineEdit* field, const TextControl& control) {
 }
 
 void ShowPanel(QLabel* label, const StatusPanel& panel) {
-    if (label->text() != FromUtf8(panel.text))
-        label->setText(FromUtf8(panel.text));
-    if (label->toolTip() != FromUtf8(panel.toolTip))
-        label->setToolTip(FromUtf8(panel.toolTip));
+    const QString text = FromUtf8(panel.text);
+    if (label->text() != text)
+        label->setText(text);
+    // A text the panel cuts off is there whole in its tooltip.
+    QString toolTip = FromUtf8(panel.toolTip);
+    if (toolTip.isEmpty() &&
+        label->fontMetrics().horizontalAdvance(text) > label->contentsRect().width())
+        toolTip = text;
+    if (label->toolTip() != toolTip)
+        label->setToolTip(toolTip);
 }
 
 // A picture as an HTML image, for a tooltip.

@@ -1,6 +1,9 @@
 #include "port_list.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QSerialPortInfo>
 #include <QStyledItemDelegate>
 
@@ -32,8 +35,12 @@ QString PortDescription(const QSerialPortInfo& port) {
 
 std::vector<PortEntry> PortEntries() {
     std::vector<PortEntry> entries;
+#ifdef Q_OS_WIN
+    // COM1 to COM9 can always be typed as such; elsewhere the list offers
+    // only ports that are there.
     for (int n = 1; n <= 9; ++n)
         entries.push_back({"COM" + std::to_string(n), {}});
+#endif
     entries.push_back({kDatagramPortName, {}});
     for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
 #ifdef Q_OS_WIN
@@ -48,4 +55,19 @@ std::vector<PortEntry> PortEntries() {
 
 void ShowHintsBesideEntries(QComboBox* combo) {
     combo->setItemDelegate(new HintItemDelegate(combo));
+}
+
+void OpeningComboBox::FitDropDownToEntries(QComboBox* combo) {
+    // Wide enough for the longest entry with its hint, never narrower than
+    // the list itself.
+    const QFontMetrics metrics(combo->view()->font());
+    int widest = combo->width();
+    for (int i = 0; i < combo->count(); ++i) {
+        QString shown = combo->itemText(i);
+        const QString hint = combo->itemData(i, kHintRole).toString();
+        if (!hint.isEmpty())
+            shown += QStringLiteral("  ") + hint;
+        widest = std::max(widest, metrics.horizontalAdvance(shown) + 40);
+    }
+    combo->view()->setMinimumWidth(widest);
 }

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,9 +50,11 @@ TEST(AppWindowLayout, BuildsEveryControlWithItsNameAndBuiltInValue) {
     ASSERT_NE(port, nullptr);
     EXPECT_TRUE(port->isEditable());
     EXPECT_EQ(port->currentText(), "COM1");
-    ASSERT_GE(port->count(), 10);
-    EXPECT_EQ(Entries(port).mid(0, 10), QStringList({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6",
-                                                     "COM7", "COM8", "COM9", "TCP/IP"}));
+    // Here (no COM names) only the datagram link and the ports that exist.
+    ASSERT_GE(port->count(), 1);
+    EXPECT_EQ(port->itemText(0), "TCP/IP");
+    for (const QString& entry : Entries(port).mid(1))
+        EXPECT_TRUE(QFileInfo::exists(entry)) << entry.toStdString();
     auto* baud = h.Find<QComboBox>("ComboBaud");
     ASSERT_NE(baud, nullptr);
     EXPECT_EQ(Entries(baud), kRates);
@@ -130,7 +133,7 @@ TEST(AppWindowLayout, ThePortOptionPreselectsAPortKnownOrNot) {
     WindowHarness h;
     h.Open("TCP/IP");
     EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentText(), "TCP/IP");
-    EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentIndex(), 9);
+    EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentIndex(), 0);
     h.Close();
     h.Open("/dev/ttyUSB7");
     EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentText(), "/dev/ttyUSB7");

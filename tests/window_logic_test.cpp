@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "fake_view.h"
+#include "firmware_check.h"
 #include "ini_file.h"
 #include "virtual_printer.h"
 
@@ -276,6 +277,101 @@ TEST(WindowLogicHandlers, PlusStepsTheSerialNumberOrLeavesItAlone) {
         EXPECT_EQ(logic.State().serialNo.text, stepped);
     }
     EXPECT_TRUE(h.view.messages.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WindowLogicJob, EachJobSaysItsOwnResultAndWhichPrinterAnswered) {
+    std::ofstream(h.Folder() / "font.bin", std::ios::binary) << std::string(300, 'f');
+    WindowLogic& logic = h.Open(printer.SlavePath());
+    const auto run = [&](ButtonId id) {
+        h.view.messages.clear();
+        logic.Clicked(id);
+        EXPECT_TRUE(h.view.Pump([&] { return !logic.JobActive(); }));
+    };
+    run(ButtonId::FontDownload);
+    EXPECT_EQ(logic.State().panel1.text, "DOWNLOAD font.bin");
+    EXPECT_EQ(logic.State().panel1.toolTip, "DOWNLOAD font.bin\nZDV 7714 at 9600 bit/s");
+    // The next job starts afresh: nothing of the download stays.
+    run(ButtonId::SetBluetooth);
+    EXPECT_EQ(logic.State().panel1.text, "ZDV 7714 at 9600 bit/s");
+
+    // A failure: the box keeps its text and gives the whole reason below it.
+    logic.ListEdited(ListId::Port, "/nonexistent/port");
+    run(ButtonId::SetBluetooth);
+    ASSERT_EQ(h.view.messages.size(), 1u);
+    EXPECT_EQ(h.view.messages[0].text, "ERROR");
+    EXPECT_EQ(h.view.messages[0].detail.rfind("the port /nonexistent/port could not be opened", 0),
+              0u)
+        << h.view.messages[0].detail;
+    EXPECT_EQ(h.view.messages[0].detail, logic.State().panel1.text);
+    EXPECT_EQ(logic.State().panel1.toolTip, logic.State().panel1.text);
+}
+
+TEST_F(WindowLogicJob, ThePortOfTheLastJobIsRememberedUnlessTheCommandLineChoosesOne) {
+    h.Open(printer.SlavePath()).Clicked(ButtonId::SetInfrared);
+    ASSERT_TRUE(h.view.Pump([&] { return !h.logic->JobActive(); }));
+    h.logic->Exit();
+    const IniFile saved = IniFile::Parse(ReadFile(h.Folder() / "printer-tool.ini"));
+    EXPECT_EQ(saved.Value("APP", "PORT"), printer.SlavePath());
+
+    EXPECT_EQ(h.Open("").State().port.text, printer.SlavePath());
+    EXPECT_EQ(h.Open("COM2").State().port.text, "COM2");
+}
+
+TEST(WindowLogicPorts, OpeningTheListListsThePortsAgainAndKeepsTheTypedText) {
+    LogicHarness h;
+    std::vector<PortEntry> present = {{"TCP/IP", {}}};
+    h.listPorts = [&present] { return present; };
+    WindowLogic& logic = h.Open("");
+    EXPECT_EQ(logic.State().port.text, "COM1");  // a first start, as always
+    logic.ListEdited(ListId::Port, "/dev/ttyACM0");
+    present.push_back({"/dev/ttyACM0", "USB adapter"});  // plugged in after start
+    logic.PortListOpened();
+    EXPECT_EQ(logic.State().port.entries, (std::vector<std::string>{"TCP/IP", "/dev/ttyACM0"}));
+    EXPECT_EQ(logic.State().port.hints[1], "USB adapter");
+    EXPECT_EQ(logic.State().port.text, "/dev/ttyACM0");
+    EXPECT_EQ(logic.State().port.selected, 1);
+    present.pop_back();  // and unplugged again
+    logic.PortListOpened();
+    EXPECT_EQ(logic.State().port.text, "/dev/ttyACM0");
+    EXPECT_EQ(logic.State().port.selected, -1);
+}
+
+TEST(WindowLogicEscape, EscapeAsksToStopOnlyATransferAndStopsItAfterTheBlock) {
+    // A paced printer: the 64 KiB update takes about six seconds.
+    VirtualPrinter paced(SimOptions{.pace = true});
+    std::string error;
+    ASSERT_TRUE(paced.StartPty(error)) << error;
+    LogicHarness h;
+    std::vector<uint8_t> image(65536);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<uint8_t>(i * 13 + 5);
+    SealFirmwareImage(image);
+    std::ofstream(h.Folder() / "fw.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    WindowLogic& logic = h.Open(paced.SlavePath());
+
+    logic.EscapePressed();  // nothing runs: nothing to ask
+    EXPECT_TRUE(h.view.questions.empty());
+    h.view.fileAnswers = {(h.Folder() / "fw.bin").string()};
+    h.view.answer = true;
+    logic.Clicked(ButtonId::Program);
+    ASSERT_TRUE(h.view.Pump([&] { return logic.State().panel0.text.rfind("Finished:", 0) == 0; }));
+    logic.EscapePressed();
+    ASSERT_EQ(h.view.questions.size(), 1u);
+    EXPECT_NE(h.view.questions[0].find("update mode"), std::string::npos);
+    ASSERT_TRUE(h.view.Pump([&] { return !logic.JobActive(); }));
+
+    ASSERT_EQ(h.view.messages.size(), 1u);
+    EXPECT_EQ(h.view.messages[0].text, "ERROR");
+    EXPECT_NE(logic.State().panel1.text.find("interrupted after block"), std::string::npos)
+        << logic.State().panel1.text;
+    EXPECT_EQ(h.view.closes, 0);  // Escape stops the transfer, not the window
+    EXPECT_FALSE(paced.FirmwareAccepted());
+    EXPECT_LT(paced.Commands().size(), 100u);
 }
 
 }  // namespace

@@ -10,6 +10,12 @@
 #include "setting_packers.h"
 #include "window_logic.h"
 
+namespace {
+
+std::string TransferModeText(uint8_t job);
+
+}  // namespace
+
 void WindowLogic::Clicked(ButtonId id) {
     // A modal box is open (its answer may start or end something), or the
     // window is going: nothing new starts.
@@ -108,6 +114,10 @@ void WindowLogic::RunJob(uint8_t jobCode, int32_t portRate) {
     }
     jobRunning_ = true;
     runningJob_ = jobCode;
+    usedPort_ = environment.portName;
+    usedRate_ = portRate;
+    // The job's own texts only: nothing of the last job's stays beside them.
+    state_.panel1 = {};
     SetJobButtonsEnabled(false);
     Publish();
 }
@@ -134,17 +144,27 @@ void WindowLogic::ReportResult() {
         const std::string note = "debug.log not saved: " + logError;
         panel.text = ok ? note : panel.text + "; " + note;
     }
-    if (!ok || !worker_->LogSaveError().empty())
-        panel.toolTip = panel.text;  // the panel may cut it
+    // Which printer answered, and at which rate: in the panel when it has
+    // nothing else to say, and always in its tooltip.
+    const std::string& identity = worker_->Identity();
+    const std::string answered =
+        identity.empty() ? std::string()
+                         : identity + " at " + std::to_string(usedRate_) + " bit/s";
+    if (panel.text.empty())
+        panel.text = answered;
+    panel.toolTip = panel.text;
+    if (!answered.empty() && panel.text != answered)
+        panel.toolTip += "\n" + answered;
     Publish();
     view_.PlaySound(files_.soundFolder + (ok ? "ok.wav" : "error.wav"));
     if (ok)
         Say(MessageKind::Information, "OK");
     else
-        Say(MessageKind::Error, "ERROR");
+        Say({MessageKind::Error, "ERROR", panel.text, {}});  // the reason, whole
     SetJobButtonsEnabled(true);
     jobRunning_ = false;
     runningJob_ = kJobIdle;
+    stopRequested_ = false;
     Publish();
     if (closeRequested_) {
         closed_ = true;
@@ -159,6 +179,21 @@ void WindowLogic::SetJobButtonsEnabled(bool enabled) {
         ButtonOf(state_, id).enabled = enabled;
 }
 
+namespace {
+
+std::string TransferModeText(uint8_t job) {
+    return job == kJobFirmwareUpdate ? "update" : "download";
+}
+
+}  // namespace
+
+bool WindowLogic::AskToStopTransfer(const std::string& question) {
+    const bool stop = AskYesNo(question);
+    if (stop && !resultPending_)
+        worker_->RequestStop();
+    return stop;
+}
+
 bool WindowLogic::CloseRequested() {
     if (closed_ || !jobRunning_)
         return true;
@@ -166,13 +201,9 @@ bool WindowLogic::CloseRequested() {
         return false;  // a box is open, or the close is already on its way
     if (runningJob_ == kJobDownloadFiles || runningJob_ == kJobFirmwareUpdate) {
         // A transfer can take minutes: ask, and stop it the way Ctrl-C does.
-        const bool stop = AskYesNo(
-            std::string("A transfer is running. Stop it after the block in flight and close? "
-                        "The printer stays in its ") +
-            (runningJob_ == kJobFirmwareUpdate ? "update" : "download") + " mode.");
-        if (stop && !resultPending_)
-            worker_->RequestStop();
-        closeRequested_ = stop;
+        closeRequested_ = AskToStopTransfer(
+            "A transfer is running. Stop it after the block in flight and close? The printer "
+            "stays in its " + TransferModeText(runningJob_) + " mode.");
     } else {
         closeRequested_ = true;
     }
@@ -183,4 +214,19 @@ bool WindowLogic::CloseRequested() {
     if (resultPending_)
         ReportResult();  // the job ended while the question was open
     return false;
+}
+
+void WindowLogic::EscapePressed() {
+    const bool transfer = runningJob_ == kJobDownloadFiles || runningJob_ == kJobFirmwareUpdate;
+    if (!jobRunning_ || !transfer || asking_ > 0 || closeRequested_ || stopRequested_)
+        return;
+    stopRequested_ = AskToStopTransfer(
+        "Stop the transfer after the block in flight? The printer stays in its " +
+        TransferModeText(runningJob_) + " mode.");
+    if (stopRequested_) {
+        state_.panel1.text = "Stopping after the block in flight";
+        Publish();
+    }
+    if (resultPending_)
+        ReportResult();
 }

@@ -2,12 +2,18 @@
 // the user's edits, and the modal calls.
 #include "window_logic.h"
 
+#include <filesystem>
+
 #include "ini_storage.h"
+#include "path_text.h"
 #include "logo_list.h"
 #include "printer_text.h"
 #include "progress_panel_text.h"
 
 namespace {
+
+// The port of a first start, whether the list offers it or not.
+constexpr const char* kDefaultPort = "COM1";
 
 ListControl NewList(std::vector<std::string> entries, int selected) {
     ListControl list;
@@ -41,7 +47,8 @@ void SelectRate(ListControl& list, int32_t rate) {
 
 WindowLogic::WindowLogic(WindowView& view, PictureDecoder& decoder, WindowSetup setup)
     : view_(view), decoder_(decoder), files_(std::move(setup.files)),
-      startNote_(std::move(setup.startNote)) {
+      startNote_(std::move(setup.startNote)), optionPort_(setup.port),
+      listPorts_(std::move(setup.listPorts)) {
     BuildInitialState(setup.ports, setup.port);
     worker_ = std::make_unique<TCommThread>(observer_);
 }
@@ -66,16 +73,7 @@ void WindowLogic::BuildInitialState(const std::vector<PortEntry>& ports, const s
         s.port.entries.push_back(entry.name);
         s.port.hints.push_back(entry.description);
     }
-    SelectIndex(s.port, 0);
-    if (!port.empty()) {
-        const int known = EntryOf(s.port, port, -1);
-        if (known >= 0) {
-            SelectIndex(s.port, known);
-        } else {
-            s.port.text = port;
-            s.port.selected = -1;
-        }
-    }
+    SetListText(s.port, port.empty() ? kDefaultPort : port);
     s.baud = NewList(RateEntries(), 0);
     s.paraBaudRate = NewList(RateEntries(), 0);
     s.codePage = NewList({}, -1);
@@ -89,6 +87,7 @@ void WindowLogic::BuildInitialState(const std::vector<PortEntry>& ports, const s
 }
 
 void WindowLogic::Start() {
+    CopyDefaultConfiguration();
     LoadConfiguration();
     // Said once, in the wide panel; the first job's texts replace it.
     if (!startNote_.empty())
@@ -100,6 +99,28 @@ void WindowLogic::Exit() {
     SaveConfiguration();
 }
 
+void WindowLogic::CopyDefaultConfiguration() {
+    // A first start begins with the shipped configuration and its code page
+    // list; an existing file is never touched.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path config = PathFromUtf8(files_.configFile);
+    if (files_.defaultConfig.empty() || fs::exists(config, error) || error)
+        return;
+    // Never replaces a file, so a configuration that appeared meanwhile stays.
+    if (!fs::copy_file(PathFromUtf8(files_.defaultConfig), config, fs::copy_options::skip_existing,
+                       error) &&
+        error) {
+        Say(MessageKind::Error, "Unable to write to " + NativePathText(files_.configFile));
+        return;
+    }
+    // The shipped file may be read-only for users; the copy is the user's own.
+    fs::permissions(config,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                        fs::perms::others_read,
+                    error);
+}
+
 void WindowLogic::LoadConfiguration() {
     const std::optional<std::string> text = ReadIniText(files_.configFile);
     if (!text)
@@ -107,6 +128,9 @@ void WindowLogic::LoadConfiguration() {
     const StartSettings s = ReadStartSettings(IniFile::Parse(text.value_or(std::string())));
     if (!s.caption.empty())
         state_.caption = s.caption;
+    // The port a job used last time, unless the command line chose one.
+    if (optionPort_.empty() && !s.port.empty())
+        SetListText(state_.port, s.port);
 
     logo_ = s.logo;
     const LogoList logos = LoadLogoList(s.logoFiles, files_.workFolder);
@@ -144,6 +168,7 @@ void WindowLogic::LoadConfiguration() {
 ExitSettings WindowLogic::ReadExitSettings() const {
     const WindowState& st = state_;
     ExitSettings s;
+    s.port = usedPort_;
     s.logo = logo_;
     s.logoPaths = logoPaths_;
     s.paraRateText = st.paraBaudRate.text;
@@ -206,6 +231,21 @@ void WindowLogic::ListEdited(ListId id, const std::string& text) {
         return;
     list.text = text;
     list.selected = selected;
+    Publish();
+}
+
+void WindowLogic::PortListOpened() {
+    if (!listPorts_)
+        return;
+    // The text stays whatever it is, a typed one included.
+    ListControl& port = state_.port;
+    port.entries.clear();
+    port.hints.clear();
+    for (const PortEntry& entry : listPorts_()) {
+        port.entries.push_back(entry.name);
+        port.hints.push_back(entry.description);
+    }
+    port.selected = EntryOf(port, port.text, -1);
     Publish();
 }
 

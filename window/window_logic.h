@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,8 @@ struct WindowFiles {
     std::string dataFolder;   // "debug.log" and "logo.bin"
     std::string fontFolder;   // "font.bin"
     std::string soundFolder;  // "ok.wav" and "error.wav"
+    // The shipped configuration a first start copies; empty: none.
+    std::string defaultConfig;
 };
 
 // An entry of the port list: what the link opens, and what is shown beside
@@ -49,7 +52,10 @@ struct PortEntry {
 struct WindowSetup {
     WindowFiles files;
     std::vector<PortEntry> ports;
-    std::string port;        // the port to preselect; empty: the first entry
+    std::string port;        // the port to preselect; empty: [APP] PORT, else the first entry
+    // Lists the ports again when the user opens the list; empty: the list
+    // stays as `ports` gave it.
+    std::function<std::vector<PortEntry>()> listPorts;
     std::string startNote;   // said once in the second panel after start
 };
 
@@ -83,6 +89,11 @@ class WindowLogic {
     void FieldEdited(FieldId id, const std::string& text);
     void LogoSelected(int row);
     void Clicked(ButtonId id);
+    // The user opened the port list: it lists the ports there are now.
+    void PortListOpened();
+    // Escape: during a transfer, asks whether to stop it after the block in
+    // flight.
+    void EscapePressed();
     // True when the window may close now; otherwise it closes later through
     // WindowView::CloseWindow, or stays (the user said no).
     bool CloseRequested();
@@ -94,6 +105,7 @@ class WindowLogic {
 
   private:
     void BuildInitialState(const std::vector<PortEntry>& ports, const std::string& port);
+    void CopyDefaultConfiguration();
     void LoadConfiguration();
     void SaveConfiguration();
     ExitSettings ReadExitSettings() const;
@@ -112,6 +124,7 @@ class WindowLogic {
     std::optional<int32_t> PortRateFromControls();
     void RunJob(uint8_t jobCode, int32_t portRate);
     void ReportResult();
+    bool AskToStopTransfer(const std::string& question);
     void SetJobButtonsEnabled(bool enabled);
 
     bool BuildLogoImage();
@@ -129,6 +142,10 @@ class WindowLogic {
     PictureDecoder& decoder_;
     WindowFiles files_;
     std::string startNote_;
+    std::string optionPort_;
+    std::function<std::vector<PortEntry>()> listPorts_;
+    std::string usedPort_;        // the port of the last job, for [APP] PORT
+    int32_t usedRate_ = 0;
     WindowState state_;
 
     LogoSettings logo_;
@@ -142,6 +159,7 @@ class WindowLogic {
     int asking_ = 0;
     bool resultPending_ = false;  // the job ended while a box was open
     bool closeRequested_ = false;
+    bool stopRequested_ = false;  // Escape stopped the running transfer
     bool closed_ = false;
 
     JobObserver observer_{view_, *this};

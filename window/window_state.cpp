@@ -75,3 +75,8 @@ int EntryOf(const ListControl& list, const std::string& text, int current) {
     }
     return -1;
 }
+
+void SetListText(ListControl& list, const std::string& text) {
+    list.text = text;
+    list.selected = EntryOf(list, text, -1);
+}

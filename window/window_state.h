@@ -108,3 +108,5 @@ const std::vector<std::string>& RateEntries();
 // The entry that `text` is, preferring `current` when it still is it; -1
 // when the text is none of them.
 int EntryOf(const ListControl& list, const std::string& text, int current);
+// Sets the list's text and the entry it is.
+void SetListText(ListControl& list, const std::string& text);

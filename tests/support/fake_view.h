@@ -129,9 +129,10 @@ class LogicHarness {
             std::ofstream(folder_ / "printer-tool.ini", std::ios::binary) << ini;
         WindowSetup setup;
         const std::string f = FolderText();
-        setup.files = {f, f + "printer-tool.ini", f, f, f, f};
+        setup.files = {f, f + "printer-tool.ini", f, f, f, f, {}};
         setup.ports = {{"COM1", {}}, {"COM2", {}}, {"TCP/IP", {}}};
         setup.port = port;
+        setup.listPorts = listPorts;
         logic = std::make_unique<WindowLogic>(view, decoder, setup);
         logic->Start();
         return *logic;
@@ -139,6 +140,7 @@ class LogicHarness {
 
     FakeView view;
     DotDecoder decoder;
+    std::function<std::vector<PortEntry>()> listPorts;
     std::unique_ptr<WindowLogic> logic;
 
   private:
