@@ -28,16 +28,15 @@ QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-constexpr ListId kLists[] = {ListId::Port,     ListId::Baud,     ListId::ParaBaudRate,
-                             ListId::CodePage, ListId::Density,  ListId::Font,
+constexpr ListId kLists[] = {ListId::Port,     ListId::Baud,       ListId::ParaBaudRate,
+                             ListId::CodePage, ListId::Density,    ListId::Font,
                              ListId::LineFeed, ListId::IrBaudRate, ListId::IrProtocol};
-constexpr FieldId kFields[] = {FieldId::Idle,          FieldId::Off,          FieldId::MaxFeed,
-                               FieldId::Page,          FieldId::BluetoothName, FieldId::BluetoothPin,
-                               FieldId::ModelName,     FieldId::SerialNo};
-constexpr ButtonId kButtons[] = {ButtonId::SetPara,      ButtonId::Program,
-                                 ButtonId::FontDownload, ButtonId::LogoDownload,
-                                 ButtonId::SetBluetooth, ButtonId::SetInfrared,
-                                 ButtonId::SetFactory,   ButtonId::StepSerial};
+constexpr FieldId kFields[] = {FieldId::Idle,      FieldId::Off,           FieldId::MaxFeed,
+                               FieldId::Page,      FieldId::BluetoothName, FieldId::BluetoothPin,
+                               FieldId::ModelName, FieldId::SerialNo};
+constexpr ButtonId kButtons[] = {
+    ButtonId::SetPara,      ButtonId::Program,     ButtonId::FontDownload, ButtonId::LogoDownload,
+    ButtonId::SetBluetooth, ButtonId::SetInfrared, ButtonId::SetFactory,   ButtonId::StepSerial};
 
 }  // namespace
 
@@ -92,9 +91,9 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
     }
 
     WindowSetup setup;
-    setup.files = {Utf8(Locations_.exeFolder),  Utf8(Locations_.configFile),
-                   Utf8(Locations_.workFolder), Utf8(Locations_.dataFolder),
-                   Utf8(Locations_.fontFolder), Utf8(Locations_.soundFolder),
+    setup.files = {Utf8(Locations_.exeFolder),    Utf8(Locations_.configFile),
+                   Utf8(Locations_.workFolder),   Utf8(Locations_.dataFolder),
+                   Utf8(Locations_.fontFolder),   Utf8(Locations_.soundFolder),
                    Utf8(Locations_.defaultConfig)};
     setup.ports = PortEntries();
     setup.listPorts = [] { return PortEntries(); };

@@ -41,9 +41,9 @@ QFont FixedPitchFont() {
         font.setPointSize(kFontPointSize);
         return QFontInfo(font).fixedPitch() ? std::optional<QFont>(font) : std::nullopt;
     };
-    for (const char* family : {"Courier New", "Liberation Mono", "DejaVu Sans Mono",
-                               "Noto Sans Mono", "Noto Mono", "Nimbus Mono PS", "Courier",
-                               "monospace"}) {
+    for (const char* family :
+         {"Courier New", "Liberation Mono", "DejaVu Sans Mono", "Noto Sans Mono", "Noto Mono",
+          "Nimbus Mono PS", "Courier", "monospace"}) {
         if (const auto font = resolvesFixed(QString::fromLatin1(family)))
             return *font;
     }

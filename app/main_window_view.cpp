@@ -99,45 +99,72 @@ QString InlineImage(const QImage& image) {
 
 QComboBox* TfrmMain::ListWidget(ListId id) const {
     switch (id) {
-        case ListId::Port: return ComboPort;
-        case ListId::Baud: return ComboBaud;
-        case ListId::ParaBaudRate: return ComboSetBaudRate;
-        case ListId::CodePage: return ComboCodePage;
-        case ListId::Density: return ComboDensity;
-        case ListId::Font: return ComboFont;
-        case ListId::LineFeed: return comboLineFeed;
-        case ListId::IrBaudRate: return comboIrBaudRate;
-        case ListId::IrProtocol: break;
+        case ListId::Port:
+            return ComboPort;
+        case ListId::Baud:
+            return ComboBaud;
+        case ListId::ParaBaudRate:
+            return ComboSetBaudRate;
+        case ListId::CodePage:
+            return ComboCodePage;
+        case ListId::Density:
+            return ComboDensity;
+        case ListId::Font:
+            return ComboFont;
+        case ListId::LineFeed:
+            return comboLineFeed;
+        case ListId::IrBaudRate:
+            return comboIrBaudRate;
+        case ListId::IrProtocol:
+            break;
     }
     return ComboIrProtocol;
 }
 
 QLineEdit* TfrmMain::FieldWidget(FieldId id) const {
     switch (id) {
-        case FieldId::Idle: return edIdle;
-        case FieldId::Off: return edOff;
-        case FieldId::MaxFeed: return edMaxFeed;
-        case FieldId::Page: return edPage;
-        case FieldId::BluetoothName: return edName;
-        case FieldId::BluetoothPin: return edPassword;
-        case FieldId::ModelName: return edModalName;
-        case FieldId::SerialNo: break;
+        case FieldId::Idle:
+            return edIdle;
+        case FieldId::Off:
+            return edOff;
+        case FieldId::MaxFeed:
+            return edMaxFeed;
+        case FieldId::Page:
+            return edPage;
+        case FieldId::BluetoothName:
+            return edName;
+        case FieldId::BluetoothPin:
+            return edPassword;
+        case FieldId::ModelName:
+            return edModalName;
+        case FieldId::SerialNo:
+            break;
     }
     return edSerialNo;
 }
 
 QPushButton* TfrmMain::ButtonWidget(ButtonId id) const {
     switch (id) {
-        case ButtonId::SetPara: return btSet;
-        case ButtonId::Program: return btUpdate;
-        case ButtonId::FontDownload: return btFont;
-        case ButtonId::AddLogo: return btAddLogo;
-        case ButtonId::DeleteLogo: return btDeleteLogo;
-        case ButtonId::LogoDownload: return btLOGO;
-        case ButtonId::SetBluetooth: return btSetBlueTooth;
-        case ButtonId::SetInfrared: return btIrComm;
-        case ButtonId::SetFactory: return btFactory;
-        case ButtonId::StepSerial: break;
+        case ButtonId::SetPara:
+            return btSet;
+        case ButtonId::Program:
+            return btUpdate;
+        case ButtonId::FontDownload:
+            return btFont;
+        case ButtonId::AddLogo:
+            return btAddLogo;
+        case ButtonId::DeleteLogo:
+            return btDeleteLogo;
+        case ButtonId::LogoDownload:
+            return btLOGO;
+        case ButtonId::SetBluetooth:
+            return btSetBlueTooth;
+        case ButtonId::SetInfrared:
+            return btIrComm;
+        case ButtonId::SetFactory:
+            return btFactory;
+        case ButtonId::StepSerial:
+            break;
     }
     return btInc;
 }
@@ -145,17 +172,17 @@ QPushButton* TfrmMain::ButtonWidget(ButtonId id) const {
 void TfrmMain::Show(const WindowState& state) {
     if (windowTitle() != FromUtf8(state.caption))
         setWindowTitle(FromUtf8(state.caption));
-    for (const ListId id : {ListId::Port, ListId::Baud, ListId::ParaBaudRate, ListId::CodePage,
-                            ListId::Density, ListId::Font, ListId::LineFeed, ListId::IrBaudRate,
-                            ListId::IrProtocol})
+    for (const ListId id :
+         {ListId::Port, ListId::Baud, ListId::ParaBaudRate, ListId::CodePage, ListId::Density,
+          ListId::Font, ListId::LineFeed, ListId::IrBaudRate, ListId::IrProtocol})
         ShowList(ListWidget(id), ListOf(state, id));
-    for (const FieldId id : {FieldId::Idle, FieldId::Off, FieldId::MaxFeed, FieldId::Page,
-                             FieldId::BluetoothName, FieldId::BluetoothPin, FieldId::ModelName,
-                             FieldId::SerialNo})
+    for (const FieldId id :
+         {FieldId::Idle, FieldId::Off, FieldId::MaxFeed, FieldId::Page, FieldId::BluetoothName,
+          FieldId::BluetoothPin, FieldId::ModelName, FieldId::SerialNo})
         ShowField(FieldWidget(id), FieldOf(state, id));
     for (const ButtonId id : {ButtonId::SetPara, ButtonId::Program, ButtonId::FontDownload,
-                              ButtonId::LogoDownload, ButtonId::SetBluetooth,
-                              ButtonId::SetInfrared, ButtonId::SetFactory, ButtonId::StepSerial}) {
+                              ButtonId::LogoDownload, ButtonId::SetBluetooth, ButtonId::SetInfrared,
+                              ButtonId::SetFactory, ButtonId::StepSerial}) {
         QPushButton* button = ButtonWidget(id);
         if (button->isEnabled() != ButtonOf(state, id).enabled)
             button->setEnabled(ButtonOf(state, id).enabled);

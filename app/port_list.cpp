@@ -3,9 +3,9 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
-#include <algorithm>
 #include <QSerialPortInfo>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "printer_link.h"
 

@@ -3,7 +3,6 @@
 #include "logo_pictures.h"
 
 std::optional<LogoPicture> QtPictureDecoder::Decode(const std::string& path,
-                                                    const std::string& name,
-                                                    LogoFailure& failure) {
+                                                    const std::string& name, LogoFailure& failure) {
     return DecodeLogoPicture({path, name}, failure);
 }

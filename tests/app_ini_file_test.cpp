@@ -142,8 +142,7 @@ TEST(AppIniStorage, ReadsLatin1WhereUtf8DoesNotFitAndTellsMissingFromUnreadable)
     WindowHarness harness;
     const fs::path path = harness.Folder() / "tool.ini";
     std::ofstream(path, std::ios::binary) << "[BLUE TOOTH]\nDEVICE NAME=Caf\xE9\n";
-    EXPECT_EQ(ReadIniText(path.string()),
-              "[BLUE TOOTH]\nDEVICE NAME=Caf\xC3\xA9\n");
+    EXPECT_EQ(ReadIniText(path.string()), "[BLUE TOOTH]\nDEVICE NAME=Caf\xC3\xA9\n");
     EXPECT_EQ(ReadIniText((harness.Folder() / "none.ini").string()), "");
     // There, but no file that can be read.
     EXPECT_EQ(ReadIniText(harness.Folder().string()), std::nullopt);

@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>

@@ -41,10 +41,9 @@ class Gate {
     bool open_ = false;
 };
 
-constexpr ButtonId kJobButtons[] = {ButtonId::SetPara,      ButtonId::SetBluetooth,
-                                    ButtonId::SetInfrared,  ButtonId::SetFactory,
-                                    ButtonId::FontDownload, ButtonId::Program,
-                                    ButtonId::LogoDownload};
+constexpr ButtonId kJobButtons[] = {
+    ButtonId::SetPara,      ButtonId::SetBluetooth, ButtonId::SetInfrared, ButtonId::SetFactory,
+    ButtonId::FontDownload, ButtonId::Program,      ButtonId::LogoDownload};
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -94,7 +93,8 @@ TEST_F(WindowLogicJob, ASecondClickWhileAJobRunsStartsNothingAndACloseWaitsForTh
     EXPECT_TRUE(h.view.questions.empty());
     EXPECT_EQ(logic.load()->Mode(), WindowMode::Closing);
     EXPECT_EQ(logic.load()->State().panel1.text, "Closing when the job has ended");
-    EXPECT_TRUE(h.view.Pump([&] { return logic.load()->State().panel0.text == "Finished: 50.0%(5/10)"; }));
+    EXPECT_TRUE(
+        h.view.Pump([&] { return logic.load()->State().panel0.text == "Finished: 50.0%(5/10)"; }));
     EXPECT_EQ(h.view.closes, 0);
     gate.Open();
     ASSERT_TRUE(h.view.Pump([&] { return !logic.load()->JobActive(); }));
@@ -123,8 +123,8 @@ TEST_F(WindowLogicJob, AJobThatEndsWhileTheCloseQuestionIsOpenWaitsForTheAnswer)
         bool resultWaited = false;
         c.view.whileQuestionOpen = [&] {
             // The job's end arrives meanwhile; no box over the question.
-            resultWaited = c.view.Pump([&] { return logic.ResultWaiting(); }) &&
-                           c.view.messages.empty();
+            resultWaited =
+                c.view.Pump([&] { return logic.ResultWaiting(); }) && c.view.messages.empty();
         };
         EXPECT_FALSE(logic.CloseRequested());
         EXPECT_TRUE(resultWaited);
@@ -185,15 +185,15 @@ TEST(WindowLogicEcho, AViewThatEchoesItsOwnUpdatesChangesNothing) {
         inside = true;
         const WindowState copy = shown;
         WindowLogic& logic = *echoing.logic;
-        for (const ListId id : {ListId::Port, ListId::Baud, ListId::ParaBaudRate, ListId::CodePage,
-                                ListId::Density, ListId::Font, ListId::LineFeed,
-                                ListId::IrBaudRate, ListId::IrProtocol}) {
+        for (const ListId id :
+             {ListId::Port, ListId::Baud, ListId::ParaBaudRate, ListId::CodePage, ListId::Density,
+              ListId::Font, ListId::LineFeed, ListId::IrBaudRate, ListId::IrProtocol}) {
             logic.ListPicked(id, ListOf(copy, id).selected);
             logic.ListEdited(id, ListOf(copy, id).text);
         }
-        for (const FieldId id : {FieldId::Idle, FieldId::Off, FieldId::MaxFeed, FieldId::Page,
-                                 FieldId::BluetoothName, FieldId::BluetoothPin,
-                                 FieldId::ModelName, FieldId::SerialNo})
+        for (const FieldId id :
+             {FieldId::Idle, FieldId::Off, FieldId::MaxFeed, FieldId::Page, FieldId::BluetoothName,
+              FieldId::BluetoothPin, FieldId::ModelName, FieldId::SerialNo})
             logic.FieldEdited(id, FieldOf(copy, id).text);
         logic.LogoSelected(copy.logos.selected);
         inside = false;
@@ -351,7 +351,8 @@ TEST(WindowLogicEscape, EscapeAsksToStopOnlyATransferAndStopsItAfterTheBlock) {
         image[i] = static_cast<uint8_t>(i * 13 + 5);
     SealFirmwareImage(image);
     std::ofstream(h.Folder() / "fw.bin", std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
     WindowLogic& logic = h.Open(paced.SlavePath());
 
     logic.EscapePressed();  // nothing runs: nothing to ask

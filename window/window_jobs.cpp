@@ -22,16 +22,26 @@ void WindowLogic::Clicked(ButtonId id) {
     if (asking_ > 0 || closed_)
         return;
     switch (id) {
-        case ButtonId::SetPara: return SetPara();
-        case ButtonId::SetBluetooth: return SetBluetooth();
-        case ButtonId::SetInfrared: return SetInfrared();
-        case ButtonId::SetFactory: return SetFactory();
-        case ButtonId::StepSerial: return StepSerial();
-        case ButtonId::FontDownload: return FontDownload();
-        case ButtonId::Program: return Program();
-        case ButtonId::LogoDownload: return LogoDownload();
-        case ButtonId::AddLogo: return AddLogo();
-        case ButtonId::DeleteLogo: return DeleteLogo();
+        case ButtonId::SetPara:
+            return SetPara();
+        case ButtonId::SetBluetooth:
+            return SetBluetooth();
+        case ButtonId::SetInfrared:
+            return SetInfrared();
+        case ButtonId::SetFactory:
+            return SetFactory();
+        case ButtonId::StepSerial:
+            return StepSerial();
+        case ButtonId::FontDownload:
+            return FontDownload();
+        case ButtonId::Program:
+            return Program();
+        case ButtonId::LogoDownload:
+            return LogoDownload();
+        case ButtonId::AddLogo:
+            return AddLogo();
+        case ButtonId::DeleteLogo:
+            return DeleteLogo();
     }
 }
 
@@ -148,8 +158,7 @@ void WindowLogic::ReportResult() {
     // nothing else to say, and always in its tooltip.
     const std::string& identity = worker_->Identity();
     const std::string answered =
-        identity.empty() ? std::string()
-                         : identity + " at " + std::to_string(usedRate_) + " bit/s";
+        identity.empty() ? std::string() : identity + " at " + std::to_string(usedRate_) + " bit/s";
     if (panel.text.empty())
         panel.text = answered;
     panel.toolTip = panel.text;
@@ -173,9 +182,9 @@ void WindowLogic::ReportResult() {
 }
 
 void WindowLogic::SetJobButtonsEnabled(bool enabled) {
-    for (ButtonId id : {ButtonId::SetPara, ButtonId::SetBluetooth, ButtonId::SetInfrared,
-                        ButtonId::SetFactory, ButtonId::Program, ButtonId::FontDownload,
-                        ButtonId::LogoDownload})
+    for (ButtonId id :
+         {ButtonId::SetPara, ButtonId::SetBluetooth, ButtonId::SetInfrared, ButtonId::SetFactory,
+          ButtonId::Program, ButtonId::FontDownload, ButtonId::LogoDownload})
         ButtonOf(state_, id).enabled = enabled;
 }
 
@@ -203,7 +212,8 @@ bool WindowLogic::CloseRequested() {
         // A transfer can take minutes: ask, and stop it the way Ctrl-C does.
         closeRequested_ = AskToStopTransfer(
             "A transfer is running. Stop it after the block in flight and close? The printer "
-            "stays in its " + TransferModeText(runningJob_) + " mode.");
+            "stays in its " +
+            TransferModeText(runningJob_) + " mode.");
     } else {
         closeRequested_ = true;
     }
@@ -220,9 +230,9 @@ void WindowLogic::EscapePressed() {
     const bool transfer = runningJob_ == kJobDownloadFiles || runningJob_ == kJobFirmwareUpdate;
     if (!jobRunning_ || !transfer || asking_ > 0 || closeRequested_ || stopRequested_)
         return;
-    stopRequested_ = AskToStopTransfer(
-        "Stop the transfer after the block in flight? The printer stays in its " +
-        TransferModeText(runningJob_) + " mode.");
+    stopRequested_ =
+        AskToStopTransfer("Stop the transfer after the block in flight? The printer stays in its " +
+                          TransferModeText(runningJob_) + " mode.");
     if (stopRequested_) {
         state_.panel1.text = "Stopping after the block in flight";
         Publish();

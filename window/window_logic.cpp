@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "ini_storage.h"
-#include "path_text.h"
 #include "logo_list.h"
+#include "path_text.h"
 #include "printer_text.h"
 #include "progress_panel_text.h"
 
@@ -46,8 +46,11 @@ void SelectRate(ListControl& list, int32_t rate) {
 }  // namespace
 
 WindowLogic::WindowLogic(WindowView& view, PictureDecoder& decoder, WindowSetup setup)
-    : view_(view), decoder_(decoder), files_(std::move(setup.files)),
-      startNote_(std::move(setup.startNote)), optionPort_(setup.port),
+    : view_(view),
+      decoder_(decoder),
+      files_(std::move(setup.files)),
+      startNote_(std::move(setup.startNote)),
+      optionPort_(setup.port),
       listPorts_(std::move(setup.listPorts)) {
     BuildInitialState(setup.ports, setup.port);
     worker_ = std::make_unique<TCommThread>(observer_);

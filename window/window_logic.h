@@ -52,11 +52,11 @@ struct PortEntry {
 struct WindowSetup {
     WindowFiles files;
     std::vector<PortEntry> ports;
-    std::string port;        // the port to preselect; empty: [APP] PORT, else the first entry
+    std::string port;  // the port to preselect; empty: [APP] PORT, else the first entry
     // Lists the ports again when the user opens the list; empty: the list
     // stays as `ports` gave it.
     std::function<std::vector<PortEntry>()> listPorts;
-    std::string startNote;   // said once in the second panel after start
+    std::string startNote;  // said once in the second panel after start
 };
 
 enum class WindowMode { Idle, RunningJob, AskingUser, Closing, Closed };
@@ -144,7 +144,7 @@ class WindowLogic {
     std::string startNote_;
     std::string optionPort_;
     std::function<std::vector<PortEntry>()> listPorts_;
-    std::string usedPort_;        // the port of the last job, for [APP] PORT
+    std::string usedPort_;  // the port of the last job, for [APP] PORT
     int32_t usedRate_ = 0;
     WindowState state_;
 

@@ -62,7 +62,8 @@ void WindowLogic::DeleteLogo() {
     if (logos.names.empty())
         return;
     const int last = static_cast<int>(logos.names.size()) - 1;
-    const size_t index = static_cast<size_t>(logos.selected < 0 ? last : std::min(logos.selected, last));
+    const size_t index =
+        static_cast<size_t>(logos.selected < 0 ? last : std::min(logos.selected, last));
     logoPaths_.erase(logoPaths_.begin() + static_cast<std::ptrdiff_t>(index));
     logos.names.erase(logos.names.begin() + static_cast<std::ptrdiff_t>(index));
     // No entry stays picked, so that the next DELETE takes the last again.

@@ -89,11 +89,30 @@ struct WindowState {
 };
 
 // The controls a view reports on, by role.
-enum class ListId { Port, Baud, ParaBaudRate, CodePage, Density, Font, LineFeed, IrBaudRate,
-                    IrProtocol };
+enum class ListId {
+    Port,
+    Baud,
+    ParaBaudRate,
+    CodePage,
+    Density,
+    Font,
+    LineFeed,
+    IrBaudRate,
+    IrProtocol
+};
 enum class FieldId { Idle, Off, MaxFeed, Page, BluetoothName, BluetoothPin, ModelName, SerialNo };
-enum class ButtonId { SetPara, Program, FontDownload, AddLogo, DeleteLogo, LogoDownload,
-                      SetBluetooth, SetInfrared, SetFactory, StepSerial };
+enum class ButtonId {
+    SetPara,
+    Program,
+    FontDownload,
+    AddLogo,
+    DeleteLogo,
+    LogoDownload,
+    SetBluetooth,
+    SetInfrared,
+    SetFactory,
+    StepSerial
+};
 
 ListControl& ListOf(WindowState& state, ListId id);
 const ListControl& ListOf(const WindowState& state, ListId id);

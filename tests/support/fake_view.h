@@ -60,7 +60,8 @@ class FakeView : public WindowView {
     // Runs posted calls in order until `condition` holds; false when
     // `timeoutMs` passed first.
     bool Pump(const std::function<bool()>& condition, int timeoutMs = 20000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!condition()) {
             std::function<void()> call;
             {
