@@ -1,7 +1,6 @@
 #include "file_locations.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -57,6 +56,12 @@ FileLocations ChooseFileLocations(const QString& exeFolder, const QString& iniFi
     if (exeFolderWritable) {
         l.configFile = l.exeFolder + iniFileName;
         l.workFolder = l.dataFolder = l.fontFolder = l.soundFolder = l.exeFolder;
+        // Only the installation the executable belongs to: a portable copy
+        // never takes a configuration from elsewhere on the system.
+        const QString defaultFolder = ShareFolderWith(
+            {Folder(l.exeFolder + QStringLiteral("../share/") + kShareName)}, kDefaultConfigName);
+        if (!defaultFolder.isEmpty())
+            l.defaultConfig = defaultFolder + kDefaultConfigName;
         return l;
     }
     l.installed = true;
@@ -86,16 +91,6 @@ QString PrepareUserFolders(const FileLocations& locations) {
         if (!QDir().mkpath(folder))
             return QStringLiteral("Unable to create the folder %1").arg(folder);
     }
-    if (locations.defaultConfig.isEmpty() || QFileInfo::exists(locations.configFile))
-        return {};
-    // QFile::copy never replaces a file, so a configuration that appeared
-    // meanwhile stays as it is.
-    if (!QFile::copy(locations.defaultConfig, locations.configFile))
-        return QStringLiteral("Unable to write to %1").arg(locations.configFile);
-    // The shipped file is read-only for users; the copy is the user's own.
-    QFile::setPermissions(locations.configFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                    QFileDevice::ReadGroup |
-                                                    QFileDevice::ReadOther);
     return {};
 }
 

@@ -14,8 +14,9 @@ struct FileLocations {
     QString dataFolder;   // "debug.log" and "logo.bin"
     QString fontFolder;   // "font.bin", beside the configuration
     QString soundFolder;  // "ok.wav" and "error.wav"
-    // The configuration the package ships, which a first start of an
-    // installed copy takes; empty when there is none.
+    // The configuration the package ships, which a first start takes (an
+    // installed copy's from the system, a portable copy's from its own
+    // installation only); empty when there is none.
     QString defaultConfig;
 };
 
@@ -30,9 +31,8 @@ bool FolderIsWritable(const QString& folder);
 FileLocations ChooseFileLocations(const QString& exeFolder, const QString& iniFileName,
                                   bool exeFolderWritable);
 
-// Creates the user's folders of an installed copy and, when it has no
-// configuration yet, copies the shipped one there; an existing file is never
-// touched. The portable layout needs nothing. The failure's text, or empty.
+// Creates the user's folders of an installed copy; the portable layout needs
+// nothing. The failure's text, or empty.
 QString PrepareUserFolders(const FileLocations& locations);
 
 // The window's one note on where the configuration lives; empty for a

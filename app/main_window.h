@@ -1,22 +1,20 @@
-// The tool's one window: the port and rate row, six tabs of settings and
-// actions, and a two-panel status bar. It owns the worker; each printer
-// action reads its controls into plain values, starts one job, waits for it
-// while the window stays live, and reports "OK" or "ERROR".
+// The tool's one window in Qt: the port and rate row, six tabs of settings
+// and actions, and a two-panel status bar. It builds the widgets, draws the
+// state the window's logic gives it, forwards what the user did, and runs
+// the boxes, dialogs and sounds the logic asks for.
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
-#include "comm_thread.h"
-#include "configuration.h"
 #include "file_locations.h"
-#include "logo_image.h"
+#include "qt_picture_decoder.h"
+#include "window_logic.h"
+#include "window_view.h"
 
 class QAction;
 class QComboBox;
@@ -29,9 +27,6 @@ class QStatusBar;
 class QTabWidget;
 class QWidget;
 class WindowObserver;
-struct PackResult;
-
-enum class MessageKind { Information, Error };
 
 // A message box: its text, an optional detail below it, and its caption
 // (empty: the window's title).
@@ -72,7 +67,7 @@ struct WindowOptions {
     std::optional<bool> exeFolderWritable;
 };
 
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, private WindowView {
     Q_OBJECT
 
   public:
@@ -105,44 +100,26 @@ class TfrmMain : public QMainWindow {
     QWidget* BuildFactoryTab();
     void BuildStatusBar();
     void ConnectHandlers();
-
     void FormCreate(const WindowOptions& options);
-    void FormDestroy();
-    void LoadConfiguration();
-    void SaveConfiguration();
-    ExitSettings ReadExitSettings() const;
-    QString UnreadableMessage() const;
 
-    void btSetClick();
-    void btSetBlueToothClick();
-    void btIrCommClick();
-    void btFactoryClick();
-    void btIncClick();
-    void btFontClick();
-    void btUpdateClick();
-
-    void RunSettingJob(const PackResult& packed);
-    // The port and rate of the top row for a job; nothing (after the
-    // message) when the rate text does not convert.
-    std::optional<int32_t> PortRateFromControls();
-    void RunJob(uint8_t jobCode, int32_t portRate);
+    // A click, and the wait for the job it started: the window keeps
+    // handling events until the job's result has been shown.
+    void Forward(ButtonId id);
     void WaitForJob();
-    void ReportResult();
-    void SetJobControlsEnabled(bool enabled);
-    void ShowMessage(MessageKind kind, const QString& text);
-    void ShowMessage(const WindowMessage& message);
-    QString AskForFile(const OpenFileRequest& request);
 
-    // The NVRAM tab: the logo list, its image and DOWNLOAD.
-    void ConnectLogoHandlers();
-    bool BuildLogoImage();
-    void actAddLogoExecute();
-    void actDeleteExecute();
-    void actAddLogoUpdate();
-    void actDeleteUpdate();
-    void UpdateSpaceStatus();
-    void ShowLogoPreviews();
-    void btLOGOClick();
+    // WindowView.
+    void Show(const WindowState& state) override;
+    std::string AskForFile(const FileRequest& request) override;
+    void ShowMessage(const ViewMessage& message) override;
+    bool AskYesNo(const std::string& text) override;
+    void PlaySound(const std::string& path) override;
+    void Post(std::function<void()> call) override;
+    void CloseWindow() override;
+    void ShowLogoList(const LogoListState& logos);
+
+    QComboBox* ListWidget(ListId id) const;
+    QLineEdit* FieldWidget(FieldId id) const;
+    QPushButton* ButtonWidget(ButtonId id) const;
 
     // Top row.
     QComboBox* ComboPort = nullptr;
@@ -189,24 +166,15 @@ class TfrmMain : public QMainWindow {
     QLabel* StatusPanel0 = nullptr;  // the window's own texts
     QLabel* StatusPanel1 = nullptr;  // the worker's texts
 
-    QString PortName;
-    int32_t PortRate = 0;
     FileLocations Locations_;
-    LogoSettings Logo;
-    QStringList LogoPaths;
-    LogoBuild LogoImage;
-    QStringList CodePageNames;
-    std::vector<int32_t> CodePageNumbers;
-    DatagramEndpoint endpoint_;
-    int32_t transferRate_ = 115200;
-
     MessageSink showMessage_;
     SoundSink playSound_;
     OpenFileSink openFile_;
     QuestionSink askQuestion_;
-    bool jobRunning_ = false;
-    bool closeRequested_ = false;
+    bool waiting_ = false;
+    uint64_t shownLogoVersion_ = 0;
 
-    WindowObserver* observer_ = nullptr;  // a child; outlives the worker
-    std::unique_ptr<TCommThread> worker_;
+    QtPictureDecoder decoder_;
+    std::unique_ptr<WindowLogic> logic_;
+    WindowObserver* observer_ = nullptr;  // a child; hands reports to the logic
 };

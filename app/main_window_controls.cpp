@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "main_window.h"
 #include "port_list.h"
@@ -28,19 +29,35 @@ constexpr int kFontPointSize = 9;
 
 const QStringList kRates = {"  9600", " 19200", " 38400", " 57600", "115200"};
 
-// Courier New where it is a real fixed-pitch font. A font set may offer the
-// name as an alias of a font that is not (fontconfig does so for the URW
-// fonts): judge by what the name resolves to, and fall back to the system's
-// fixed font.
+// Courier New where it is a real fixed-pitch font, else the first usual
+// monospace family that is. A font set may offer a name as an alias of a font
+// that is not fixed pitch (fontconfig does so for the URW fonts, and the
+// system's fixed font may be such an alias too): judge each by what it
+// resolves to, then fall back to any family the font database calls fixed.
 QFont FixedPitchFont() {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPointSize(kFontPointSize);
-    if (QFontInfo(font).fixedPitch())
-        return font;
-    QFont fallback = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fallback.setPointSize(kFontPointSize);
-    return fallback;
+    const auto resolvesFixed = [](const QString& family) {
+        QFont font(family);
+        font.setStyleHint(QFont::TypeWriter);
+        font.setPointSize(kFontPointSize);
+        return QFontInfo(font).fixedPitch() ? std::optional<QFont>(font) : std::nullopt;
+    };
+    for (const char* family :
+         {"Courier New", "Liberation Mono", "DejaVu Sans Mono", "Noto Sans Mono", "Noto Mono",
+          "Nimbus Mono PS", "Courier", "monospace"}) {
+        if (const auto font = resolvesFixed(QString::fromLatin1(family)))
+            return *font;
+    }
+    QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    system.setPointSize(kFontPointSize);
+    if (QFontInfo(system).fixedPitch())
+        return system;
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isFixedPitch(family))
+            continue;
+        if (const auto font = resolvesFixed(family))
+            return *font;
+    }
+    return system;
 }
 
 // The first status panel keeps its width; its longest text (the logo's
@@ -152,9 +169,13 @@ QWidget* TfrmMain::BuildTopRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    ComboPort = NewList(QStringLiteral("ComboPort"), {}, -1, row);
-    FillPortList(ComboPort);
-    ComboPort->setCurrentIndex(0);
+    auto* port = new OpeningComboBox(row);
+    port->setObjectName(QStringLiteral("ComboPort"));
+    port->setEditable(true);
+    port->setInsertPolicy(QComboBox::NoInsert);
+    port->aboutToOpen = [this] { logic_->PortListOpened(); };
+    ComboPort = port;
+    ShowHintsBesideEntries(ComboPort);
     ComboPort->setMinimumContentsLength(14);
     ComboBaud = NewList(QStringLiteral("ComboBaud"), kRates, 0, row);
     layout->addWidget(NewLabel(QStringLiteral("PORT:"), row));

@@ -1,25 +1,26 @@
 #include "port_list.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QSerialPortInfo>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "printer_link.h"
 
 namespace {
 
-constexpr int kDescriptionRole = Qt::UserRole + 1;
-
-class PortItemDelegate : public QStyledItemDelegate {
+class HintItemDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        const QString description = index.data(kDescriptionRole).toString();
-        if (!description.isEmpty())
-            option->text += QStringLiteral("  ") + description;
+        const QString hint = index.data(kHintRole).toString();
+        if (!hint.isEmpty())
+            option->text += QStringLiteral("  ") + hint;
     }
 };
 
@@ -32,30 +33,41 @@ QString PortDescription(const QSerialPortInfo& port) {
 
 }  // namespace
 
-QList<PortEntry> PortEntries() {
-    QList<PortEntry> entries;
+std::vector<PortEntry> PortEntries() {
+    std::vector<PortEntry> entries;
+#ifdef Q_OS_WIN
+    // COM1 to COM9 can always be typed as such; elsewhere the list offers
+    // only ports that are there.
     for (int n = 1; n <= 9; ++n)
-        entries.append({QStringLiteral("COM%1").arg(n), QString()});
-    entries.append({QString::fromLatin1(kDatagramPortName), QString()});
+        entries.push_back({"COM" + std::to_string(n), {}});
+#endif
+    entries.push_back({kDatagramPortName, {}});
     for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
 #ifdef Q_OS_WIN
         const QString name = port.portName();  // "COM3"
 #else
         const QString name = port.systemLocation();  // "/dev/ttyUSB0"
 #endif
-        entries.append({name, PortDescription(port)});
+        entries.push_back({name.toStdString(), PortDescription(port).toStdString()});
     }
     return entries;
 }
 
-void FillPortList(QComboBox* combo) {
-    combo->setItemDelegate(new PortItemDelegate(combo));
-    for (const PortEntry& entry : PortEntries()) {
-        combo->addItem(entry.name);
-        if (!entry.description.isEmpty()) {
-            const int at = combo->count() - 1;
-            combo->setItemData(at, entry.description, kDescriptionRole);
-            combo->setItemData(at, entry.description, Qt::ToolTipRole);
-        }
+void ShowHintsBesideEntries(QComboBox* combo) {
+    combo->setItemDelegate(new HintItemDelegate(combo));
+}
+
+void OpeningComboBox::FitDropDownToEntries(QComboBox* combo) {
+    // Wide enough for the longest entry with its hint, never narrower than
+    // the list itself.
+    const QFontMetrics metrics(combo->view()->font());
+    int widest = combo->width();
+    for (int i = 0; i < combo->count(); ++i) {
+        QString shown = combo->itemText(i);
+        const QString hint = combo->itemData(i, kHintRole).toString();
+        if (!hint.isEmpty())
+            shown += QStringLiteral("  ") + hint;
+        widest = std::max(widest, metrics.horizontalAdvance(shown) + 40);
     }
+    combo->view()->setMinimumWidth(widest);
 }

@@ -1,19 +1,38 @@
-// The entries of the port list: "COM1" to "COM9", "TCP/IP" for the datagram
-// link, then the serial ports found on this machine.
+// The ports this machine has, for the port list, and how the list shows
+// them.
 #pragma once
 
-#include <QList>
-#include <QString>
+#include <QComboBox>
+#include <Qt>
+#include <functional>
+#include <vector>
 
-class QComboBox;
+#include "window_logic.h"
 
-struct PortEntry {
-    QString name;         // what the link opens
-    QString description;  // shown beside it in the list; empty for the fixed names
+// A list that says when the user opens its drop-down, before it shows.
+class OpeningComboBox : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+    std::function<void()> aboutToOpen;
+
+    void showPopup() override {
+        if (aboutToOpen)
+            aboutToOpen();
+        FitDropDownToEntries(this);
+        QComboBox::showPopup();
+    }
+
+  private:
+    static void FitDropDownToEntries(QComboBox* combo);
 };
 
-QList<PortEntry> PortEntries();
+// A list entry's hint (a port's description) is kept in this role.
+inline constexpr int kHintRole = Qt::UserRole + 1;
 
-// Fills `combo` with PortEntries(); the drop-down shows each description
-// beside its name, while the text taken is the name alone.
-void FillPortList(QComboBox* combo);
+// On Windows "COM1" to "COM9"; then "TCP/IP" for the datagram link, then the
+// serial ports found on this machine with their descriptions.
+std::vector<PortEntry> PortEntries();
+
+// The drop-down shows each entry's hint beside its name, while the text taken
+// is the name alone.
+void ShowHintsBesideEntries(QComboBox* combo);

@@ -1,11 +1,9 @@
-// The window's side of the worker: hands the worker what a job needs, and
-// turns the worker's reports, made on its own thread, into signals that the
-// window receives queued on its thread.
+// The worker's reports as the window's logic takes them, as a Qt object of
+// the window: a report made on any thread reaches the logic on the window's
+// thread.
 #pragma once
 
 #include <QObject>
-#include <QString>
-#include <mutex>
 
 #include "comm_observer.h"
 
@@ -13,23 +11,13 @@ class WindowObserver : public QObject, public CommObserver {
     Q_OBJECT
 
   public:
-    using QObject::QObject;
+    WindowObserver(CommObserver& logic, QObject* parent) : QObject(parent), logic_(logic) {}
 
-    // Set on the window's thread before a job starts.
-    void SetEnvironment(const JobEnvironment& environment);
-
-    // Called on the worker thread.
-    JobEnvironment CurrentEnvironment() override;
-    void JobProgress(int32_t done, int32_t total) override;
-    void StatusText(const std::string& text) override;
-    void JobFinished() override;
-
-  signals:
-    void progressReported(int done, int total);
-    void statusTextChanged(const QString& text);
-    void jobFinished();
+    JobEnvironment CurrentEnvironment() override { return logic_.CurrentEnvironment(); }
+    void JobProgress(int32_t done, int32_t total) override { logic_.JobProgress(done, total); }
+    void StatusText(const std::string& text) override { logic_.StatusText(text); }
+    void JobFinished() override { logic_.JobFinished(); }
 
   private:
-    std::mutex mutex_;
-    JobEnvironment environment_;
+    CommObserver& logic_;
 };

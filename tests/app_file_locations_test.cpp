@@ -127,7 +127,7 @@ TEST_F(FileLocationsTest, FirstInstalledStartTakesTheShippedConfigurationAndSays
     EXPECT_FALSE(fs::exists(Bin() / "printer-tool.ini"));
 }
 
-TEST_F(FileLocationsTest, ExistingConfigurationIsNeverReplacedAndPortableCopiesNothing) {
+TEST_F(FileLocationsTest, ExistingConfigurationIsNeverReplacedAndPortableStartsFromTheShippedOne) {
     WriteFile(ConfigFolder() / "printer-tool.ini", "[APP]\nCAPTION=MINE\n[CODEPAGE]\nOwn=7\n");
     h.exeFolderWritable = false;
     TfrmMain& window = h.Open();
@@ -139,12 +139,15 @@ TEST_F(FileLocationsTest, ExistingConfigurationIsNeverReplacedAndPortableCopiesN
     EXPECT_EQ(IniFile::Parse(ReadFile(ConfigFolder() / "printer-tool.ini")).Value("APP", "CAPTION"),
               "MINE");
 
-    // A portable start beside the same installation: today's behaviour, no
-    // copy and no note.
+    // A portable first start beside the same installation takes the shipped
+    // configuration, with its code pages, beside itself; no note.
     h.exeFolderWritable = true;
     h.Open();
-    EXPECT_EQ(h.Find<QComboBox>("ComboCodePage")->count(), 0);
+    EXPECT_GE(h.Find<QComboBox>("ComboCodePage")->count(), 10);
     EXPECT_TRUE(h.Find<QLabel>("StatusPanel1")->text().isEmpty());
+    EXPECT_TRUE(fs::is_regular_file(Bin() / "printer-tool.ini"));
+    EXPECT_EQ(IniFile::Parse(ReadFile(ConfigFolder() / "printer-tool.ini")).Value("APP", "CAPTION"),
+              "MINE");
 }
 
 }  // namespace

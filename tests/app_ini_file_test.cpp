@@ -124,43 +124,41 @@ TEST(AppIniFile, StoresValuesSoThatTheyReadBackAsWritten) {
 TEST(AppIniStorage, ReplacesTheFileWholeOrReportsWhereItCouldNot) {
     WindowHarness harness;  // only for its folder
     const fs::path path = harness.Folder() / "tool.ini";
-    const QString qpath = QString::fromStdString(path.string());
+    const std::string qpath = path.string();
     std::ofstream(path, std::ios::binary) << "[OLD]\nA=1\n";
 
-    QString error;
-    ASSERT_TRUE(StoreIniText(qpath, "[NEW]\nB=2\n", error)) << error.toStdString();
+    std::string error;
+    ASSERT_TRUE(StoreIniText(qpath, "[NEW]\nB=2\n", error)) << error;
     EXPECT_EQ(ReadBytes(path), "[NEW]\nB=2\n");
     // Nothing but the file itself is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(harness.Folder()), fs::directory_iterator()), 1);
 
-    const QString unreachable =
-        QString::fromStdString((harness.Folder() / "no such folder" / "tool.ini").string());
+    const std::string unreachable = (harness.Folder() / "no such folder" / "tool.ini").string();
     EXPECT_FALSE(StoreIniText(unreachable, "[NEW]\n", error));
-    EXPECT_EQ(error, "Unable to write to " + QDir::toNativeSeparators(unreachable));
+    EXPECT_EQ(error, "Unable to write to " + NativePathText(unreachable));
 }
 
 TEST(AppIniStorage, ReadsLatin1WhereUtf8DoesNotFitAndTellsMissingFromUnreadable) {
     WindowHarness harness;
     const fs::path path = harness.Folder() / "tool.ini";
     std::ofstream(path, std::ios::binary) << "[BLUE TOOTH]\nDEVICE NAME=Caf\xE9\n";
-    EXPECT_EQ(ReadIniText(QString::fromStdString(path.string())),
-              "[BLUE TOOTH]\nDEVICE NAME=Caf\xC3\xA9\n");
-    EXPECT_EQ(ReadIniText(QString::fromStdString((harness.Folder() / "none.ini").string())), "");
+    EXPECT_EQ(ReadIniText(path.string()), "[BLUE TOOTH]\nDEVICE NAME=Caf\xC3\xA9\n");
+    EXPECT_EQ(ReadIniText((harness.Folder() / "none.ini").string()), "");
     // There, but no file that can be read.
-    EXPECT_EQ(ReadIniText(QString::fromStdString(harness.Folder().string())), std::nullopt);
+    EXPECT_EQ(ReadIniText(harness.Folder().string()), std::nullopt);
 }
 
 TEST(AppIniStorage, AFileGoesBackInTheEncodingItCameIn) {
     WindowHarness harness;
     const fs::path path = harness.Folder() / "tool.ini";
-    const QString qpath = QString::fromStdString(path.string());
+    const std::string qpath = path.string();
     const std::string latin1 = "; Caf\xE9 du Nord\n[BLUE TOOTH]\nDEVICE NAME=Caf\xE9\n";
     std::ofstream(path, std::ios::binary) << latin1;
     IniEncoding encoding = IniEncoding::Utf8;
     const std::optional<std::string> text = ReadIniText(qpath, &encoding);
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(encoding, IniEncoding::Latin1);
-    QString error;
+    std::string error;
     ASSERT_TRUE(StoreIniText(qpath, *text, error, encoding));
     EXPECT_EQ(ReadBytes(path), latin1);
 

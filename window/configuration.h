@@ -31,6 +31,7 @@ constexpr size_t kMaxValueLength = 2047;
 // file holds.
 struct StartSettings {
     std::string caption;  // empty: the built-in caption
+    std::string port;     // [APP] PORT, the last port a job used; empty: none
     LogoSettings logo;
     // [LOGO] FILE1, FILE2, ... up to the first empty one, as written; whether
     // each names a file is decided by the logo list.
@@ -66,6 +67,7 @@ struct StartSettings {
 // What the window hands back at exit: its values and control texts as they
 // stand. A list index is -1 when the list has no selected entry.
 struct ExitSettings {
+    std::string port;  // written to [APP] PORT when not empty
     LogoSettings logo;
     std::vector<std::string> logoPaths;
 

@@ -1,4 +1,4 @@
-#include "progress_text.h"
+#include "progress_panel_text.h"
 
 #include <algorithm>
 #include <cstdio>

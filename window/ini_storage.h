@@ -1,7 +1,7 @@
-// The configuration file on disk: read as text, stored atomically.
+// The configuration file on disk: read as text, stored atomically. Paths are
+// UTF-8 text.
 #pragma once
 
-#include <QString>
 #include <optional>
 #include <string>
 
@@ -13,16 +13,19 @@ enum class IniEncoding { Utf8, Latin1 };
 // that is there but cannot be read as nothing. A file that is not valid
 // UTF-8 was written in an 8-bit code page and is read as Latin-1; `encoding`
 // (when given) tells which.
-std::optional<std::string> ReadIniText(const QString& path, IniEncoding* encoding = nullptr);
+std::optional<std::string> ReadIniText(const std::string& path, IniEncoding* encoding = nullptr);
 
 // Stores the UTF-8 `text` in `encoding`, so that a file goes back in the
 // encoding it came in and its comments and foreign keys keep their bytes. A
 // text with a character Latin-1 cannot hold is stored as UTF-8 rather than
 // lose it.
-bool StoreIniText(const QString& path, const std::string& text, QString& error,
+bool StoreIniText(const std::string& path, const std::string& text, std::string& error,
                   IniEncoding encoding = IniEncoding::Utf8);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over
 // `path`, so that a crash or a full disk leaves the old file whole. False,
 // with "Unable to write to <path>" in `error`, when that did not work.
-bool StoreFileAtomically(const QString& path, const std::string& bytes, QString& error);
+bool StoreFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+
+// `path` with the platform's separators, for messages.
+std::string NativePathText(const std::string& path);

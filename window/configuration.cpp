@@ -86,6 +86,7 @@ int32_t ReadInteger(const IniFile& ini, std::string_view section, std::string_vi
 StartSettings ReadStartSettings(const IniFile& ini) {
     StartSettings s;
     s.caption = ReadText(ini, kApp, "CAPTION", "");
+    s.port = ReadText(ini, kApp, "PORT", "");
     s.transferRate = ReadInteger(ini, kApp, "TRANSFER RATE", s.transferRate);
     if (s.transferRate <= 0)
         s.transferRate = StartSettings{}.transferRate;
@@ -140,6 +141,8 @@ StartSettings ReadStartSettings(const IniFile& ini) {
 
 std::vector<UnsavedKey> WriteExitSettings(IniFile& ini, const ExitSettings& s) {
     KeyWriter w(ini);
+    if (!s.port.empty())
+        w.Text(kApp, "PORT", s.port);
 
     ini.ClearSection(kLogo);
     w.Integer(kLogo, "SIZE", s.logo.size);

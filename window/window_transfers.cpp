@@ -1,11 +1,11 @@
 // The UPDATE tab: FONT downloads "font.bin" from beside the configuration,
 // PROGRAM writes a checked firmware image into the printer.
-#include <QFileInfo>
 #include <filesystem>
 
 #include "firmware_check.h"
-#include "main_window.h"
+#include "path_text.h"
 #include "transfer_input.h"
+#include "window_logic.h"
 
 namespace {
 
@@ -16,21 +16,22 @@ constexpr const char* kInvalidFileCaption = "QVX-II Print Tool";
 
 // On Windows "*.*" matches every file; elsewhere it would hide the files
 // without an extension.
-QStringList FirmwareFilters() {
+std::vector<std::string> FirmwareFilters() {
 #ifdef _WIN32
-    return {QStringLiteral("BINARY FILE(*.bin)"), QStringLiteral("ALL FILE(*.*)")};
+    return {"BINARY FILE(*.bin)", "ALL FILE(*.*)"};
 #else
-    return {QStringLiteral("BINARY FILE(*.bin)"), QStringLiteral("ALL FILE(*)")};
+    return {"BINARY FILE(*.bin)", "ALL FILE(*)"};
 #endif
 }
 
-std::filesystem::path FileSystemPath(const QString& path) {
-    return std::filesystem::path(path.toStdU16String());
+bool IsFile(const std::string& path) {
+    std::error_code ignored;
+    return !path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ignored);
 }
 
 }  // namespace
 
-void TfrmMain::btFontClick() {
+void WindowLogic::FontDownload() {
     if (jobRunning_)
         return;  // the download list belongs to the running job
     const auto rate = PortRateFromControls();
@@ -38,37 +39,33 @@ void TfrmMain::btFontClick() {
         return;
     // The job gets the font's full path: the same file as "font.bin" beside
     // the configuration, without changing the process's current folder.
-    const QString font = Locations_.fontFolder + QLatin1String(kFontFileName);
-    if (!QFileInfo(font).isFile()) {
-        ShowMessage(MessageKind::Error,
-                    QStringLiteral("The font file %1 does not exist.").arg(font));
+    const std::string font = files_.fontFolder + kFontFileName;
+    if (!IsFile(font)) {
+        Say(MessageKind::Error, "The font file " + font + " does not exist.");
         return;
     }
-    worker_->Downloads() = {{FileSystemPath(font), kFontFileName, kFontCommand, kFontAddress}};
+    worker_->Downloads() = {{PathFromUtf8(font), kFontFileName, kFontCommand, kFontAddress}};
     RunJob(kJobDownloadFiles, *rate);
 }
 
-void TfrmMain::btUpdateClick() {
+void WindowLogic::Program() {
     if (jobRunning_)
         return;  // the image belongs to the running job
     const auto rate = PortRateFromControls();
     if (!rate)
         return;
-    const QString chosen =
-        AskForFile({QStringLiteral("PROGRAM"), Locations_.workFolder, FirmwareFilters()});
-    if (chosen.isEmpty() || !QFileInfo(chosen).isFile())
+    const std::string chosen = AskForFile({"PROGRAM", files_.workFolder, FirmwareFilters()});
+    if (!IsFile(chosen) || jobRunning_)
         return;
     std::vector<uint8_t> image;
     std::string error;
-    if (!ReadWholeFile(FileSystemPath(chosen), image, error)) {
-        ShowMessage(MessageKind::Error, QString::fromStdString(error));
+    if (!ReadWholeFile(PathFromUtf8(chosen), image, error)) {
+        Say(MessageKind::Error, error);
         return;
     }
     const FirmwareCheckResult check = CheckFirmwareImage(image);
     if (!check.Sound()) {
-        ShowMessage(WindowMessage{MessageKind::Error, QStringLiteral("Invalid file"),
-                                  QString::fromStdString(check.reason),
-                                  QLatin1String(kInvalidFileCaption)});
+        Say({MessageKind::Error, "Invalid file", check.reason, kInvalidFileCaption});
         return;
     }
     worker_->Buffer().bytes = std::move(image);

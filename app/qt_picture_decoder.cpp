@@ -1,0 +1,8 @@
+#include "qt_picture_decoder.h"
+
+#include "logo_pictures.h"
+
+std::optional<LogoPicture> QtPictureDecoder::Decode(const std::string& path,
+                                                    const std::string& name, LogoFailure& failure) {
+    return DecodeLogoPicture({path, name}, failure);
+}

@@ -1,0 +1,242 @@
+// The four SETs and "+", starting a job, its result, and closing while one
+// runs.
+#include <filesystem>
+
+#include "error_codes.h"
+#include "int_conversion.h"
+#include "path_text.h"
+#include "printer_text.h"
+#include "serial_step.h"
+#include "setting_packers.h"
+#include "window_logic.h"
+
+namespace {
+
+std::string TransferModeText(uint8_t job);
+
+}  // namespace
+
+void WindowLogic::Clicked(ButtonId id) {
+    // A modal box is open (its answer may start or end something), or the
+    // window is going: nothing new starts.
+    if (asking_ > 0 || closed_)
+        return;
+    switch (id) {
+        case ButtonId::SetPara:
+            return SetPara();
+        case ButtonId::SetBluetooth:
+            return SetBluetooth();
+        case ButtonId::SetInfrared:
+            return SetInfrared();
+        case ButtonId::SetFactory:
+            return SetFactory();
+        case ButtonId::StepSerial:
+            return StepSerial();
+        case ButtonId::FontDownload:
+            return FontDownload();
+        case ButtonId::Program:
+            return Program();
+        case ButtonId::LogoDownload:
+            return LogoDownload();
+        case ButtonId::AddLogo:
+            return AddLogo();
+        case ButtonId::DeleteLogo:
+            return DeleteLogo();
+    }
+}
+
+void WindowLogic::SetPara() {
+    ParaSettings para;
+    para.rateText = state_.paraBaudRate.text;
+    para.codePageIndex = state_.codePage.selected;
+    para.densityIndex = state_.density.selected;
+    para.fontIndex = state_.font.selected;
+    para.lineEndIndex = state_.lineFeed.selected;
+    para.idleText = state_.idle.text;
+    para.offText = state_.off.text;
+    para.maxFeedText = state_.maxFeed.text;
+    para.pageText = state_.page.text;
+    RunSettingJob(PackPrintParameters(para, codePageNumbers_));
+}
+
+void WindowLogic::SetBluetooth() {
+    RunSettingJob(PackBluetooth({state_.bluetoothName.text, state_.bluetoothPin.text}));
+}
+
+void WindowLogic::SetInfrared() {
+    IrSettings infrared;
+    infrared.rateText = state_.irBaudRate.text;
+    infrared.protocolIndex = state_.irProtocol.selected;
+    RunSettingJob(PackInfrared(infrared));
+}
+
+void WindowLogic::SetFactory() {
+    FactorySettings factory;
+    factory.modelName = state_.modelName.text;
+    factory.serialNo = state_.serialNo.text;
+    RunSettingJob(PackFactory(factory));
+}
+
+void WindowLogic::StepSerial() {
+    if (const auto stepped = StepSerialNumber(state_.serialNo.text)) {
+        state_.serialNo.text = *stepped;
+        Publish();
+    }
+}
+
+void WindowLogic::RunSettingJob(const PackResult& packed) {
+    if (jobRunning_)
+        return;  // the payload belongs to the running job
+    if (!packed.payload) {
+        Say(MessageKind::Error, packed.error);
+        return;
+    }
+    const auto rate = PortRateFromControls();
+    if (!rate)
+        return;
+    worker_->Payload() = *packed.payload;
+    RunJob(kJobSendSetting, *rate);
+}
+
+std::optional<int32_t> WindowLogic::PortRateFromControls() {
+    const std::string_view trimmed = TrimBlanks(state_.baud.text);
+    const auto rate = ParseInt32(trimmed);
+    if (!rate)
+        Say(MessageKind::Error, InvalidIntegerMessage(trimmed));
+    return rate;
+}
+
+void WindowLogic::RunJob(uint8_t jobCode, int32_t portRate) {
+    if (jobRunning_)
+        return;
+    // Every job takes the port name without blanks around it ("COM3 " is
+    // COM3), the datagram link included.
+    JobEnvironment environment;
+    environment.portName = std::string(TrimBlanks(state_.port.text));
+    environment.portRate = portRate;
+    environment.exeFolder = PathFromUtf8(files_.dataFolder);
+    environment.endpoint = endpoint_;
+    environment.transferRate = transferRate_;
+    observer_.SetEnvironment(environment);
+    if (!worker_->StartJob(jobCode)) {
+        Say(MessageKind::Error, "Another job is still running.");
+        return;
+    }
+    jobRunning_ = true;
+    runningJob_ = jobCode;
+    usedPort_ = environment.portName;
+    usedRate_ = portRate;
+    // The job's own texts only: nothing of the last job's stays beside them.
+    state_.panel1 = {};
+    SetJobButtonsEnabled(false);
+    Publish();
+}
+
+void WindowLogic::JobEnded() {
+    if (!jobRunning_)
+        return;
+    worker_->JobDoneEvent().Wait(0);  // the event is auto-reset: take it
+    if (asking_ > 0) {
+        resultPending_ = true;  // shown once the open box is answered
+        return;
+    }
+    ReportResult();
+}
+
+void WindowLogic::ReportResult() {
+    resultPending_ = false;
+    const bool ok = worker_->ErrorCode() == kErrorNone;
+    StatusPanel& panel = state_.panel1;
+    if (!ok)
+        panel.text = worker_->FailureReason();
+    // The job's result stands; the lost log is said beside it.
+    if (const std::string& logError = worker_->LogSaveError(); !logError.empty()) {
+        const std::string note = "debug.log not saved: " + logError;
+        panel.text = ok ? note : panel.text + "; " + note;
+    }
+    // Which printer answered, and at which rate: in the panel when it has
+    // nothing else to say, and always in its tooltip.
+    const std::string& identity = worker_->Identity();
+    const std::string answered =
+        identity.empty() ? std::string() : identity + " at " + std::to_string(usedRate_) + " bit/s";
+    if (panel.text.empty())
+        panel.text = answered;
+    panel.toolTip = panel.text;
+    if (!answered.empty() && panel.text != answered)
+        panel.toolTip += "\n" + answered;
+    Publish();
+    view_.PlaySound(files_.soundFolder + (ok ? "ok.wav" : "error.wav"));
+    if (ok)
+        Say(MessageKind::Information, "OK");
+    else
+        Say({MessageKind::Error, "ERROR", panel.text, {}});  // the reason, whole
+    SetJobButtonsEnabled(true);
+    jobRunning_ = false;
+    runningJob_ = kJobIdle;
+    stopRequested_ = false;
+    Publish();
+    if (closeRequested_) {
+        closed_ = true;
+        view_.CloseWindow();
+    }
+}
+
+void WindowLogic::SetJobButtonsEnabled(bool enabled) {
+    for (ButtonId id :
+         {ButtonId::SetPara, ButtonId::SetBluetooth, ButtonId::SetInfrared, ButtonId::SetFactory,
+          ButtonId::Program, ButtonId::FontDownload, ButtonId::LogoDownload})
+        ButtonOf(state_, id).enabled = enabled;
+}
+
+namespace {
+
+std::string TransferModeText(uint8_t job) {
+    return job == kJobFirmwareUpdate ? "update" : "download";
+}
+
+}  // namespace
+
+bool WindowLogic::AskToStopTransfer(const std::string& question) {
+    const bool stop = AskYesNo(question);
+    if (stop && !resultPending_)
+        worker_->RequestStop();
+    return stop;
+}
+
+bool WindowLogic::CloseRequested() {
+    if (closed_ || !jobRunning_)
+        return true;
+    if (asking_ > 0 || closeRequested_)
+        return false;  // a box is open, or the close is already on its way
+    if (runningJob_ == kJobDownloadFiles || runningJob_ == kJobFirmwareUpdate) {
+        // A transfer can take minutes: ask, and stop it the way Ctrl-C does.
+        closeRequested_ = AskToStopTransfer(
+            "A transfer is running. Stop it after the block in flight and close? The printer "
+            "stays in its " +
+            TransferModeText(runningJob_) + " mode.");
+    } else {
+        closeRequested_ = true;
+    }
+    if (closeRequested_) {
+        state_.panel1.text = "Closing when the job has ended";
+        Publish();
+    }
+    if (resultPending_)
+        ReportResult();  // the job ended while the question was open
+    return false;
+}
+
+void WindowLogic::EscapePressed() {
+    const bool transfer = runningJob_ == kJobDownloadFiles || runningJob_ == kJobFirmwareUpdate;
+    if (!jobRunning_ || !transfer || asking_ > 0 || closeRequested_ || stopRequested_)
+        return;
+    stopRequested_ =
+        AskToStopTransfer("Stop the transfer after the block in flight? The printer stays in its " +
+                          TransferModeText(runningJob_) + " mode.");
+    if (stopRequested_) {
+        state_.panel1.text = "Stopping after the block in flight";
+        Publish();
+    }
+    if (resultPending_)
+        ReportResult();
+}
