@@ -227,9 +227,12 @@ void TfrmMain::ShowLogoList(const LogoListState& logos) {
             continue;
         }
         const LogoRecord& record = logos.image.records[index];
-        item->setToolTip(QStringLiteral("%1<br>%2 x %3 dots")
-                             .arg(InlineImage(LogoRecordPreview(logos.image, index)))
-                             .arg(record.bytesPerRow * 8)
-                             .arg(record.rows));
+        QString toolTip = QStringLiteral("%1<br>%2 x %3 dots")
+                              .arg(InlineImage(LogoRecordPreview(logos.image, index)))
+                              .arg(record.bytesPerRow * 8)
+                              .arg(record.rows);
+        if (index < logos.dotsHints.size() && !logos.dotsHints[index].empty())
+            toolTip += QStringLiteral("<br>") + FromUtf8(logos.dotsHints[index]).toHtmlEscaped();
+        item->setToolTip(toolTip);
     }
 }

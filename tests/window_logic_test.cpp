@@ -2,6 +2,7 @@
 // no toolkit; jobs run against the virtual printer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <fstream>
@@ -376,3 +377,39 @@ TEST(WindowLogicEscape, EscapeAsksToStopOnlyATransferAndStopsItAfterTheBlock) {
 }
 
 }  // namespace
+
+TEST(WindowLogicLogo, TheDotsWordChoosesTheConversionAndStaysAsWritten) {
+    // A navy dot: the blue rule leaves it blank, its brightness is dark.
+    const struct {
+        const char* line;  // of [LOGO]
+        bool printed;
+        bool hint;          // the preview suggests another conversion
+        const char* saved;  // DOTS at exit
+    } cases[] = {
+        {"", false, true, ""},
+        {"DOTS=brightness\n", true, false, "brightness"},
+        {"DOTS= Dither\n", true, false, "Dither"},
+        {"DOTS=purple\n", false, true, "purple"},  // not understood: the blue rule
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        LogicHarness h;
+        std::ofstream(h.Folder() / "navy.bmp") << "picture";
+        h.decoder.colour = 0x00800000;
+        WindowLogic& logic =
+            h.Open("COM2", std::string("[LOGO]\nFILE1=navy.bmp\n") + c.line);
+        const LogoListState& logos = logic.State().logos;
+        ASSERT_TRUE(logos.image.Ok());
+        ASSERT_EQ(logos.image.records.size(), 1u);
+        const auto raster = logos.image.image.begin() +
+                            static_cast<std::ptrdiff_t>(logos.image.records[0].RasterOffset());
+        EXPECT_EQ(std::any_of(raster, logos.image.image.end(), [](uint8_t b) { return b != 0; }),
+                  c.printed);
+        ASSERT_EQ(logos.dotsHints.size(), 1u);
+        EXPECT_EQ(!logos.dotsHints[0].empty(), c.hint) << logos.dotsHints[0];
+
+        logic.Exit();
+        const IniFile saved = IniFile::Parse(ReadFile(h.Folder() / "printer-tool.ini"));
+        EXPECT_EQ(saved.Value("LOGO", "DOTS").value_or(""), c.saved);
+    }
+}

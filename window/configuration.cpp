@@ -96,6 +96,8 @@ StartSettings ReadStartSettings(const IniFile& ini) {
     s.logo.quantity = ReadInteger(ini, kLogo, "QUANTITY", s.logo.quantity);
     s.logo.command = ReadInteger(ini, kLogo, "COMMAND", s.logo.command);
     s.logo.para = ReadInteger(ini, kLogo, "PARA", s.logo.para);
+    s.logo.dotsWord = ReadText(ini, kLogo, "DOTS", "");
+    s.logo.dots = ParseLogoDots(TrimBlanks(s.logo.dotsWord)).value_or(LogoDots::Blue);
     for (int n = 1; n <= kMaxLogoFiles; ++n) {
         std::string file = ReadText(ini, kLogo, LogoFileKey(n), "");
         if (file.empty())
@@ -150,6 +152,8 @@ std::vector<UnsavedKey> WriteExitSettings(IniFile& ini, const ExitSettings& s) {
     w.Integer(kLogo, "COMMAND", s.logo.command);
     w.Integer(kLogo, "PARA", s.logo.para);
     w.Integer(kLogo, "WIDTH", s.logo.width);
+    if (!s.logo.dotsWord.empty())
+        w.Text(kLogo, "DOTS", s.logo.dotsWord);
     for (size_t i = 0; i < s.logoPaths.size() && i < static_cast<size_t>(kMaxLogoFiles); ++i)
         w.Text(kLogo, LogoFileKey(static_cast<int>(i) + 1).c_str(), s.logoPaths[i]);
 

@@ -9,6 +9,7 @@
 
 #include "datagram_transport.h"
 #include "ini_file.h"
+#include "logo_dots.h"
 
 // Limits and download values of the NV logo image.
 struct LogoSettings {
@@ -17,6 +18,10 @@ struct LogoSettings {
     int32_t quantity = 8;    // most logos
     int32_t command = 0x2D;  // download command code
     int32_t para = 0;        // download start parameter
+    // [LOGO] DOTS: how pictures become dots. Never added by the tool; a word
+    // the user wrote is kept as written, even one that is not understood.
+    LogoDots dots = LogoDots::Blue;
+    std::string dotsWord;
 };
 
 // The table of code pages the PARA tab offers holds at most this many

@@ -11,12 +11,21 @@ namespace {
 
 constexpr const char* kLogoFileName = "logo.bin";
 
+// The preview's word when the blue rule would print a picture unlike it looks.
+std::string DotsHint(const LogoRecord& record, LogoDots dots) {
+    if (dots != LogoDots::Blue || !record.advice.Large())
+        return {};
+    const int percent = static_cast<int>(record.advice.disagreement * 100 + 0.5);
+    return "the blue rule and brightness disagree on " + std::to_string(percent) +
+           "% of its pixels; try DOTS=" + LogoDotsWord(record.advice.suggestion) + " in [LOGO]";
+}
+
 }  // namespace
 
 bool WindowLogic::BuildLogoImage() {
     // Each picture is decoded just before it is composed; the first that
     // fails ends the build.
-    LogoComposer composer(logoPaths_.size(), {logo_.size, logo_.width});
+    LogoComposer composer(logoPaths_.size(), {logo_.size, logo_.width}, logo_.dots);
     for (size_t i = 0; i < logoPaths_.size() && composer.Build().Ok(); ++i) {
         LogoFailure failure;
         const std::optional<LogoPicture> picture =
@@ -29,6 +38,9 @@ bool WindowLogic::BuildLogoImage() {
     }
     state_.logos.image = composer.Take();
     ++state_.logos.imageVersion;
+    state_.logos.dotsHints.clear();
+    for (const LogoRecord& record : state_.logos.image.records)
+        state_.logos.dotsHints.push_back(DotsHint(record, logo_.dots));
     Publish();
     if (state_.logos.image.Ok())
         return true;

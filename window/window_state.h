@@ -42,6 +42,9 @@ struct LogoListState {
     LogoBuild image;
     // Changes whenever `image` does, so that a view redraws previews only then.
     uint64_t imageVersion = 0;
+    // One per record of `image`: what to try when the blue rule prints the
+    // picture unlike it looks, else empty.
+    std::vector<std::string> dotsHints;
 };
 
 struct WindowState {

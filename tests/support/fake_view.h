@@ -94,13 +94,15 @@ class FakeView : public WindowView {
     std::deque<std::function<void()>> posted_;
 };
 
-// Pictures are not what these tests are about: every file is one black dot.
+// Pictures are not what these tests are about: every file is one dot of
+// `colour` (black unless a test says otherwise).
 class DotDecoder : public PictureDecoder {
   public:
     std::optional<LogoPicture> Decode(const std::string&, const std::string& name,
                                       LogoFailure&) override {
-        return LogoPicture{name, 1, 1, {0}};
+        return LogoPicture{name, 1, 1, {colour}};
     }
+    uint32_t colour = 0;
 };
 
 // The logic in a folder of its own, as a portable copy beside its
