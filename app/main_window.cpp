@@ -279,7 +279,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         // A transfer can take minutes: ask, and stop it the way Ctrl-C does.
         if (closeRequested_ ||
             !askQuestion_(QStringLiteral("A transfer is running. Stop it after the block in "
-                                         "flight and close? The printer stays in its %1 mode.")
+                                         "flight and close? Once blocks were written, the "
+                                         "printer stays in its %1 mode.")
                               .arg(job == kJobFirmwareUpdate ? QStringLiteral("update")
                                                              : QStringLiteral("download"))))
             return;
@@ -394,10 +395,23 @@ void TfrmMain::WaitForJob() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
+namespace {
+
+// How to reach a printer that a failed job left at another rate.
+std::string WayBack(const std::optional<PrinterLeft>& left) {
+    if (!left)
+        return {};
+    if (left->rate <= 0)
+        return ": run the job again";
+    return ": pick " + std::to_string(left->rate) + " in BAUD RATE and run the job again";
+}
+
+}  // namespace
+
 void TfrmMain::ReportResult() {
     const bool ok = worker_->ErrorCode() == kErrorNone;
     if (!ok)
-        StatusPanel1->setText(FromUtf8(worker_->FailureReason()));
+        StatusPanel1->setText(FromUtf8(worker_->FailureReason() + WayBack(worker_->LeftBehind())));
     // The job's result stands; the lost log is said beside it.
     if (const std::string& logError = worker_->LogSaveError(); !logError.empty()) {
         const QString note = QStringLiteral("debug.log not saved: ") + FromUtf8(logError);
