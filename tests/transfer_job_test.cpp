@@ -188,7 +188,7 @@ TEST_F(TransferJob, EachFailingStepEndsTheJobWithItsCode) {
 TEST_F(TransferJob, AFailureThatLeavesThePrinterInAModeNamesTheModeAndTheRate) {
     std::string error;
     VirtualPrinter device;
-    device.SetFaults({.silentCommand = kFirmware});
+    device.SetFaults({.hangUpAfterBlocks = 1});  // the line goes at the second block
     ASSERT_TRUE(device.StartPty(error)) << error;
     observer.environment.portName = device.SlavePath();
     observer.environment.portRate = 9600;

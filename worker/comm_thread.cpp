@@ -119,6 +119,7 @@ bool TCommThread::OpenJobLink() {
     std::string tried;
     for (const int32_t rate : findRates_) {
         if (link_.OpenLink(portName_, rate)) {
+            link_.ClearError();  // the silence at the rates before is no failure
             portRate_ = rate;
             return true;
         }
