@@ -1,6 +1,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
+
 #include "new_file.h"
 #include "path_text.h"
 #include "win32_error_text.h"

@@ -43,7 +43,8 @@ void TCommThread::StoppedBeforeWriting() {
 }
 
 void TCommThread::ReturnToJobRate() {
-    if (link_.DatagramMode() || link_.PrinterRate() == portRate_)
+    const int32_t rate = link_.PrinterRate();
+    if (link_.DatagramMode() || rate == 0 || rate == portRate_)
         return;
     // The reason the job ended stays what it was.
     const uint8_t code = link_.ErrorCode();
