@@ -17,14 +17,14 @@ namespace fs = std::filesystem;
 // The name the download shows, as the window's DOWNLOAD does.
 constexpr const char* kLogoFileName = "logo.bin";
 
-bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
-    std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
+bool WriteImage(const fs::path& path, const std::vector<uint8_t>& image) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()),
               static_cast<std::streamsize>(image.size()));
     out.close();
     if (out)
         return true;
-    std::cerr << "printer-cli: " << path << " cannot be written\n";
+    std::cerr << "printer-cli: " << PathText(path) << " cannot be written\n";
     return false;
 }
 
@@ -79,11 +79,12 @@ ScratchFile::~ScratchFile() {
     }
 }
 
-const std::string& ScratchFile::Create() {
+const fs::path& ScratchFile::Create() {
+    // A path end to end: its narrow form on Windows is the ANSI code page,
+    // which a user's temporary folder need not fit.
     std::random_device random;
-    path_ = (fs::temp_directory_path() /
-             ("printer-cli-logo-" + std::to_string(random()) + "-" + kLogoFileName))
-                .string();
+    path_ = fs::temp_directory_path() /
+            ("printer-cli-logo-" + std::to_string(random()) + "-" + kLogoFileName);
     return path_;
 }
 
@@ -97,7 +98,8 @@ bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch) {
         std::cerr << "printer-cli: " << build.failure->reason << "\n";
         return false;
     }
-    const std::string image = request.logo.output.empty() ? scratch.Create() : request.logo.output;
+    const fs::path image =
+        request.logo.output.empty() ? scratch.Create() : PathFromUtf8(request.logo.output);
     if (!WriteImage(image, build.image))
         return false;
     std::string error;

@@ -2,6 +2,7 @@
 // asked, and the request turned into the download of that image.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "cli_request.h"
@@ -15,10 +16,10 @@ class ScratchFile {
     ScratchFile& operator=(const ScratchFile&) = delete;
 
     // A new name in the temporary folder.
-    const std::string& Create();
+    const std::filesystem::path& Create();
 
   private:
-    std::string path_;
+    std::filesystem::path path_;
 };
 
 // Composes the pictures, writes the image (and the preview), prints the

@@ -5,8 +5,10 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "json_line.h"
 #include "path_text.h"
 #include "progress_text.h"
+#include "rate_recovery.h"
 
 JobEnvironment EnvironmentOf(const CliRequest& request, std::filesystem::path exeFolder) {
     JobEnvironment environment;
@@ -16,6 +18,8 @@ JobEnvironment EnvironmentOf(const CliRequest& request, std::filesystem::path ex
     environment.debugLogPath = PathFromUtf8(request.logPath);
     environment.endpoint = request.endpoint;
     environment.transferRate = request.transferRate;
+    if (request.findRate)
+        environment.findRates = RatesToFind(request.transferRate);
     return environment;
 }
 
@@ -30,7 +34,7 @@ void CliObserver::JobProgress(int32_t done, int32_t total) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (json_) {
         const nlohmann::json event = {{"event", "progress"}, {"done", done}, {"total", total}};
-        std::cout << event.dump() << std::endl;
+        std::cout << JsonLine(event) << std::endl;
         return;
     }
     if (quiet_)
@@ -52,7 +56,7 @@ void CliObserver::JobProgress(int32_t done, int32_t total) {
 void CliObserver::StatusText(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (json_) {
-        std::cout << nlohmann::json{{"event", "status"}, {"text", text}}.dump() << std::endl;
+        std::cout << JsonLine({{"event", "status"}, {"text", text}}) << std::endl;
     } else if (!quiet_) {
         if (barShown_)
             std::cerr << "\n";

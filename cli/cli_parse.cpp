@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <initializer_list>
@@ -23,15 +24,17 @@ constexpr const char* kLogoNote =
 constexpr const char* kExitCodes =
     "Exit status:\n"
     "  0  success\n"
-    "  1  the port could not be opened\n"
-    "  2  usage error or bad input (nothing was sent)\n"
+    "  1  the port could not be opened (or its UDP host does not resolve)\n"
+    "  2  usage error or bad input such as -b 0 or an empty file (nothing was sent;\n"
+    "     with --json a result object says why)\n"
     "  3  a command got no valid reply after all its tries\n"
     "  4  the printer took a new rate but the port could not follow\n"
     "  5  the device is not a supported printer\n"
     "  7  the printer did not accept download mode\n"
     "  8  the printer did not accept update mode\n"
     "  9  the job could not be carried out\n"
-    "  130  interrupted (Ctrl-C or SIGTERM): a transfer stops after the block in flight\n"
+    "  130  interrupted (Ctrl-C, SIGTERM or SIGHUP): a transfer stops after the block in\n"
+    "       flight; its message and --json result carry the job's code 10 (stopped)\n"
     "With several ports: 0 when every port succeeded, else the status of the first\n"
     "port, in the order given, that failed.\n";
 
@@ -201,7 +204,10 @@ CliParse ParseCommandLine(int argc, char** argv) {
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--match", match, "also every serial port with this USB id (VID:PID)");
-    app.add_option("-b,--baud", baud, "the rate the printer talks at now, in bit/s")
+    app.add_option("-b,--baud", baud,
+                   "the rate the printer talks at now, in bit/s; \"auto\" tries 9600, the "
+                   "transfer rate, then 19200, 38400, 57600 and 115200, says on stderr at which "
+                   "rate the printer answered, and runs the job at it")
         ->capture_default_str();
     const CLI::Option* udpOption =
         app.add_option("--udp", udp, "HOST:PORT of the printer for the port TCP/IP")
@@ -324,12 +330,17 @@ CliParse ParseCommandLine(int argc, char** argv) {
         }
         request.match = *id;
     }
-    const auto rate = ParseInt32(baud);
-    if (!rate) {
-        result.exitCode = UsageError("--baud: " + InvalidIntegerMessage(baud));
-        return result;
+    if (CLI::detail::to_lower(baud) == "auto") {
+        request.findRate = true;
+    } else {
+        const auto rate = ParseInt32(baud);
+        if (!rate || *rate <= 0) {
+            result.exitCode = UsageError("--baud: " + (rate ? "'" + baud + "' is not a line rate"
+                                                            : InvalidIntegerMessage(baud)));
+            return result;
+        }
+        request.rate = *rate;
     }
-    request.rate = *rate;
     const auto fast = ParseInt32(transferRate);
     if (!fast || *fast <= 0) {
         result.exitCode =
@@ -426,6 +437,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
         request.command = CliCommand::Setting;
         request.payload = *packed.payload;
     }
+    request.arguments.assign(argv + std::min(argc, 1), argv + argc);
     result.request = request;
     return result;
 }

@@ -33,7 +33,9 @@ struct CliRequest {
     std::vector<std::string> ports;  // every --port, in the order given; may be empty
     std::string match;               // --match: "0403:6001", lower case; empty: none
     int32_t rate = 9600;
-    int32_t transferRate = 115200;  // block transfers ask the printer for this rate
+    bool findRate = false;               // -b auto: the job runs at the rate the printer answers at
+    std::vector<std::string> arguments;  // the call as given, for the command that goes on
+    int32_t transferRate = 115200;       // block transfers ask the printer for this rate
     DatagramEndpoint endpoint;
     std::string logPath;  // empty: "debug.log" beside the executable
     bool json = false;
@@ -52,7 +54,7 @@ struct CliRequest {
 // Exit status for a call that could not be understood or whose input does
 // not convert; nothing was sent. Job failures exit with their error code.
 constexpr int kExitUsage = 2;
-// Exit status after Ctrl-C or SIGTERM.
+// Exit status after Ctrl-C, SIGTERM or SIGHUP.
 constexpr int kExitInterrupted = 130;
 
 struct CliParse {

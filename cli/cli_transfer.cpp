@@ -6,6 +6,7 @@
 
 #include "comm_thread.h"
 #include "firmware_check.h"
+#include "json_line.h"
 #include "path_text.h"
 #include "transfer_input.h"
 
@@ -25,23 +26,32 @@ std::string Describe(const std::string& name, const TransferPlan& plan, const st
 
 }  // namespace
 
-bool LoadTransferInput(const CliRequest& request, TransferInput& input) {
-    std::string error;
+int BadInput(const CliRequest& request, const std::string& reason) {
+    if (request.json) {
+        std::cout << JsonLine({{"event", "result"},
+                               {"ok", false},
+                               {"code", kExitUsage},
+                               {"message", reason},
+                               {"port", request.port}})
+                  << std::endl;
+    } else {
+        std::cerr << "printer-cli: " << reason << "\n";
+    }
+    return kExitUsage;
+}
+
+bool LoadTransferInput(const CliRequest& request, TransferInput& input, std::string& error) {
     if (request.command == CliCommand::Firmware) {
-        if (!LoadFirmwareImage(PathFromUtf8(request.firmwarePath), input.image, error)) {
-            std::cerr << "printer-cli: " << error << "\n";
+        if (!LoadFirmwareImage(PathFromUtf8(request.firmwarePath), input.image, error))
             return false;
-        }
         input.plan =
             PlanTransfer(input.image.size(), 0, true, static_cast<uint32_t>(request.transferRate));
         input.what = Describe("firmware image " + request.firmwarePath, input.plan, "");
         return true;
     }
     std::vector<PreparedDownload> files;
-    if (!PrepareDownloads({request.download}, files, error)) {
-        std::cerr << "printer-cli: " << error << "\n";
+    if (!PrepareDownloads({request.download}, files, error))
         return false;
-    }
     const PreparedDownload& file = files.front();
     input.plan = PlanTransfer(file.bytes.size(), file.start, false,
                               static_cast<uint32_t>(request.transferRate));
@@ -52,14 +62,13 @@ bool LoadTransferInput(const CliRequest& request, TransferInput& input) {
 void PrintTransferPlan(const CliRequest& request, const TransferInput& input) {
     const TransferPlan& plan = input.plan;
     if (request.json) {
-        std::cout << nlohmann::json{{"event", "plan"},
-                                    {"bytes", plan.bytes},
-                                    {"blocks", plan.blocks},
-                                    {"first", plan.firstAddress},
-                                    {"last", plan.lastAddress},
-                                    {"rate", request.transferRate},
-                                    {"wireSeconds", plan.wireSeconds}}
-                         .dump()
+        std::cout << JsonLine(nlohmann::json{{"event", "plan"},
+                                             {"bytes", plan.bytes},
+                                             {"blocks", plan.blocks},
+                                             {"first", plan.firstAddress},
+                                             {"last", plan.lastAddress},
+                                             {"rate", request.transferRate},
+                                             {"wireSeconds", plan.wireSeconds}})
                   << std::endl;
         return;
     }
@@ -76,12 +85,11 @@ int CheckFirmwareCommand(const CliRequest& request) {
     std::string error;
     const bool valid = LoadFirmwareImage(PathFromUtf8(request.firmwarePath), image, error);
     if (request.json) {
-        std::cout << nlohmann::json{{"event", "result"},
-                                    {"ok", valid},
-                                    {"file", request.firmwarePath},
-                                    {"bytes", image.size()},
-                                    {"message", valid ? "valid firmware image" : error}}
-                         .dump()
+        std::cout << JsonLine(nlohmann::json{{"event", "result"},
+                                             {"ok", valid},
+                                             {"file", request.firmwarePath},
+                                             {"bytes", image.size()},
+                                             {"message", valid ? "valid firmware image" : error}})
                   << std::endl;
     } else if (valid) {
         if (!request.quiet)

@@ -15,9 +15,13 @@ struct TransferInput {
     std::string what;            // "font.bin (600 bytes, 3 blocks from 0x00000000, command 0x63)"
 };
 
-// Reads and checks the file of a download or firmware request; false after
-// the reason was printed to stderr (bad input: exit 2, nothing sent).
-bool LoadTransferInput(const CliRequest& request, TransferInput& input);
+// Reads and checks the file of a download or firmware request; false with
+// the reason in `error` (bad input: exit 2, nothing sent).
+bool LoadTransferInput(const CliRequest& request, TransferInput& input, std::string& error);
+
+// Bad input found before any port was opened: the reason on stderr, or with
+// --json a result object with code 2. Returns the exit status, 2.
+int BadInput(const CliRequest& request, const std::string& reason);
 
 // What a dry run prints: the blocks, first and last address, bytes and the
 // time they take on the line at the transfer rate.

@@ -1,8 +1,9 @@
 #include "default_log_folder.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
+
+#include "new_file.h"
 
 namespace {
 
@@ -14,17 +15,14 @@ bool CanCreateFileIn(const fs::path& folder) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec))
         return false;
-    const fs::path probe = folder / ".printer-cli-write-test";
-    if (fs::exists(probe, ec))
-        return false;  // not ours to remove; the user's folder is as good
-    bool created = false;
-    {
-        std::ofstream file(probe, std::ios::binary | std::ios::app);
-        created = file.is_open();
-    }
-    if (created)
-        fs::remove(probe, ec);
-    return created;
+    // A probe of its own name: a stale or foreign probe file says nothing
+    // about the folder.
+    std::string error;
+    const fs::path probe = WriteNewSibling(folder / ".printer-cli-write-test", {}, error);
+    if (probe.empty())
+        return false;
+    fs::remove(probe, ec);
+    return true;
 }
 
 #ifndef _WIN32

@@ -1,4 +1,4 @@
-// Ctrl-C (and SIGTERM where there is one) for printer-cli. The system calls
+// Ctrl-C (and SIGTERM and SIGHUP where there are) for printer-cli. The system calls
 // live in interrupts_posix.cpp and interrupts_win32.cpp.
 #pragma once
 
@@ -6,3 +6,7 @@
 // The handler runs in a signal handler (POSIX) or on a thread of the
 // system's (Windows): it may only touch atomics and end the process.
 void CatchInterrupts(void (*handler)());
+
+// From now on, output to a pipe whose reader has gone is dropped instead of
+// ending the program.
+void IgnoreBrokenPipes();

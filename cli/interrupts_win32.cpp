@@ -21,3 +21,8 @@ void CatchInterrupts(void (*handler)()) {
     g_handler = handler;
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
+
+void IgnoreBrokenPipes() {
+    // Windows raises no signal for a closed pipe: the write fails and the
+    // output is dropped.
+}

@@ -16,6 +16,7 @@
 #endif
 #include "default_log_folder.h"
 #include "interrupts.h"
+#include "json_line.h"
 #include "path_text.h"
 #include "port_job.h"
 #include "port_list.h"
@@ -29,10 +30,9 @@ namespace {
 int ListPorts(const CliRequest& request) {
     for (const PortInfo& port : AvailablePorts()) {
         if (request.json) {
-            std::cout << nlohmann::json{{"port", port.name},
-                                        {"description", port.description},
-                                        {"usb", port.usbId}}
-                             .dump()
+            std::cout << JsonLine(nlohmann::json{{"port", port.name},
+                                                 {"description", port.description},
+                                                 {"usb", port.usbId}})
                       << "\n";
         } else {
             std::cout << port.name;
@@ -52,19 +52,21 @@ int ListPorts(const CliRequest& request) {
 std::atomic<bool> g_interrupted{false};
 
 void OnInterrupt() {
-    if (g_interrupted.exchange(true))
+    if (g_interrupted.exchange(true)) {
+        RestoreConsole();
         std::_Exit(kExitInterrupted);
+    }
 }
 
-// The ports asked for, or the one USB serial port there is; nothing after
-// the reason was printed.
-std::optional<std::vector<std::string>> PortsToUse(const CliRequest& request) {
+// The ports asked for, or the one USB serial port there is; nothing with
+// the reason in `error`.
+std::optional<std::vector<std::string>> PortsToUse(const CliRequest& request, std::string& error) {
     // The machine's ports are only looked at when they are needed.
     const bool look = request.ports.empty() || !request.match.empty();
     const PortChoice choice = ChoosePorts(request.ports, request.match,
                                           look ? AvailablePorts() : std::vector<PortInfo>{});
     if (!choice.error.empty()) {
-        std::cerr << "printer-cli: " << choice.error << "\n";
+        error = choice.error;
         return std::nullopt;
     }
     if (!choice.note.empty() && !request.quiet)
@@ -76,6 +78,7 @@ std::optional<std::vector<std::string>> PortsToUse(const CliRequest& request) {
 
 int main(int argc, char** argv) {
     UseUtf8Console();
+    IgnoreBrokenPipes();
     std::vector<std::string> arguments = Utf8Arguments(argc, argv);
     std::vector<char*> pointers;
     for (std::string& argument : arguments)
@@ -93,32 +96,30 @@ int main(int argc, char** argv) {
     // A logo is the download of the image its pictures make.
     ScratchFile scratch;
     if (request.command == CliCommand::Logo && !PrepareLogoDownload(request, scratch))
-        return kExitUsage;
+        return BadInput(request, "the logo image was not made: the reason is on stderr");
 #endif
     TransferInput input;
     const bool transfer =
         request.command == CliCommand::Download || request.command == CliCommand::Firmware;
-    if (transfer && !LoadTransferInput(request, input))
-        return kExitUsage;
+    std::string error;
+    if (transfer && !LoadTransferInput(request, input, error))
+        return BadInput(request, error);
     if (transfer && request.dryRun) {
         PrintTransferPlan(request, input);
         return 0;
     }
-    const auto ports = PortsToUse(request);
+    const auto ports = PortsToUse(request, error);
     if (!ports)
-        return kExitUsage;
+        return BadInput(request, error);
     const std::filesystem::path exeFolder = DefaultLogFolder(ExecutableFolder(argv[0]));
     const PortPlan plan = PlanPorts(request, *ports, exeFolder);
-    if (!plan.error.empty()) {
-        std::cerr << "printer-cli: " << plan.error << "\n";
-        return kExitUsage;
-    }
+    if (!plan.error.empty())
+        return BadInput(request, plan.error);
     std::error_code ec;
     if (!plan.logFolder.empty() && !std::filesystem::is_directory(plan.logFolder, ec) &&
         !std::filesystem::create_directories(plan.logFolder, ec)) {
-        std::cerr << "printer-cli: --log: the folder " << PathText(plan.logFolder)
-                  << " could not be made: " << ec.message() << "\n";
-        return kExitUsage;
+        return BadInput(request, "--log: the folder " + PathText(plan.logFolder) +
+                                     " could not be made: " + ec.message());
     }
     CatchInterrupts(OnInterrupt);
     if (plan.requests.size() == 1)

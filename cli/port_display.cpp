@@ -4,6 +4,7 @@
 #include <chrono>
 #include <iostream>
 
+#include "json_line.h"
 #include "progress_text.h"
 
 namespace {
@@ -55,11 +56,10 @@ void PortDisplay::Progress(size_t index, int64_t done, int64_t total, double sec
     std::lock_guard<std::mutex> lock(mutex_);
     switch (mode_) {
         case DisplayMode::Json:
-            std::cout << nlohmann::json{{"event", "progress"},
-                                        {"port", ports_[index]},
-                                        {"done", done},
-                                        {"total", total}}
-                             .dump()
+            std::cout << JsonLine(nlohmann::json{{"event", "progress"},
+                                                 {"port", ports_[index]},
+                                                 {"done", done},
+                                                 {"total", total}})
                       << std::endl;
             break;
         case DisplayMode::Terminal:
@@ -81,10 +81,8 @@ void PortDisplay::Status(size_t index, const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     switch (mode_) {
         case DisplayMode::Json:
-            std::cout << nlohmann::json{{"event", "status"},
-                                        {"port", ports_[index]},
-                                        {"text", text}}
-                             .dump()
+            std::cout << JsonLine(nlohmann::json{
+                             {"event", "status"}, {"port", ports_[index]}, {"text", text}})
                       << std::endl;
             break;
         case DisplayMode::Terminal:
@@ -118,7 +116,7 @@ void PortDisplay::Refresh() {
 
 void PortDisplay::Json(const nlohmann::json& event) {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::cout << event.dump() << std::endl;
+    std::cout << JsonLine(event) << std::endl;
 }
 
 void PortDisplay::Draw() {

@@ -5,12 +5,14 @@
 #include <nlohmann/json.hpp>
 
 #include "cli_observer.h"
+#include "json_line.h"
+#include "rate_recovery.h"
 
 namespace {
 
 // The link as messages name it: "/dev/ttyUSB0 at 9600 bit/s".
-std::string Where(const CliRequest& request) {
-    return DescribeLink(request.port, static_cast<uint32_t>(request.rate), request.endpoint);
+std::string Where(const CliRequest& request, int32_t rate) {
+    return DescribeLink(request.port, static_cast<uint32_t>(rate), request.endpoint);
 }
 
 // The job's request, filled from the parsed command line.
@@ -32,18 +34,18 @@ uint8_t FillRequest(const CliRequest& request, const TransferInput& input, TComm
 }
 
 std::string SuccessMessage(const CliRequest& request, const std::string& identity,
-                           const std::string& what, double elapsed) {
+                           const std::string& what, double elapsed, int32_t rate) {
     switch (request.command) {
         case CliCommand::Identify:
-            return "identified " + identity + " on " + Where(request);
+            return "identified " + identity + " on " + Where(request, rate);
         case CliCommand::Download:
         case CliCommand::Firmware: {
             char seconds[32];
             std::snprintf(seconds, sizeof seconds, "%.1f", elapsed);
-            return what + " sent to " + Where(request) + " in " + seconds + " s";
+            return what + " sent to " + Where(request, rate) + " in " + seconds + " s";
         }
         default:
-            return request.settingName + " written on " + Where(request);
+            return request.settingName + " written on " + Where(request, rate);
     }
 }
 
@@ -69,12 +71,46 @@ bool PortJob::WaitDone(int timeoutMs) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     outcome.code = worker_.ErrorCode();
     outcome.identity = worker_.Identity();
-    outcome.message = outcome.code != kErrorNone
-                          ? worker_.FailureReason()
-                          : SuccessMessage(request_, outcome.identity, what_, outcome.elapsed);
+    outcome.rate = worker_.JobRate();
+    outcome.message = outcome.code != kErrorNone ? worker_.FailureReason()
+                                                 : SuccessMessage(request_, outcome.identity, what_,
+                                                                  outcome.elapsed, outcome.rate);
+    outcome.left = worker_.LeftBehind();
+    if (outcome.left) {
+        // The reason says where the printer is; this is how to get at it.
+        outcome.wayBack = CommandAtRate(request_, request_.port, outcome.left->rate);
+        outcome.message += outcome.left->rate > 0
+                               ? ": to reach it, run the command again with -b " +
+                                     std::to_string(outcome.left->rate) + ": " + outcome.wayBack
+                               : ": run the command again to finish";
+    }
     outcome.logSaveError = worker_.LogSaveError();
     outcome_ = std::move(outcome);
     return true;
+}
+
+nlohmann::json ResultObject(const CliRequest& request, const PortOutcome& outcome) {
+    nlohmann::json result = {{"event", "result"},
+                             {"ok", outcome.code == 0},
+                             {"code", outcome.code},
+                             {"message", outcome.message},
+                             {"port", request.port},
+                             {"rate", outcome.rate},
+                             {"identity", outcome.identity},
+                             {"elapsed", outcome.elapsed}};
+    if (outcome.left) {
+        result["left"] = {{"mode", outcome.left->mode},
+                          {"rate", outcome.left->rate},
+                          {"command", outcome.wayBack}};
+    }
+    return result;
+}
+
+void SayFoundRate(const CliRequest& request, const PortOutcome& outcome) {
+    if (request.findRate && !outcome.identity.empty() && !request.quiet) {
+        std::cerr << "printer-cli: " << request.port << ": the printer answered at " << outcome.rate
+                  << " bit/s\n";
+    }
 }
 
 int RunOnePort(const CliRequest& request, const TransferInput& input,
@@ -93,16 +129,9 @@ int RunOnePort(const CliRequest& request, const TransferInput& input,
 
     const PortOutcome& outcome = *job.Outcome();
     const int code = outcome.code;
+    SayFoundRate(request, outcome);
     if (request.json) {
-        nlohmann::json result = {{"event", "result"},
-                                 {"ok", code == 0},
-                                 {"code", code},
-                                 {"message", outcome.message},
-                                 {"port", request.port},
-                                 {"rate", request.rate},
-                                 {"identity", outcome.identity},
-                                 {"elapsed", outcome.elapsed}};
-        std::cout << result.dump() << std::endl;
+        std::cout << JsonLine(ResultObject(request, outcome)) << std::endl;
     } else if (code != kErrorNone) {
         std::cerr << "printer-cli: error " << code << ": " << outcome.message << "\n";
     } else if (request.command == CliCommand::Identify) {

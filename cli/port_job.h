@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -20,7 +21,16 @@ struct PortOutcome {
     std::string identity;      // what the printer said it is
     std::string logSaveError;  // why its debug log could not be written
     double elapsed = 0;        // seconds
+    int32_t rate = 0;          // the rate the job opened the port at
+    // How a failed job left the printer, and the command that reaches it.
+    std::optional<PrinterLeft> left;
+    std::string wayBack;
 };
+
+// The result object of --json for one port.
+nlohmann::json ResultObject(const CliRequest& request, const PortOutcome& outcome);
+// -b auto: says on stderr at which rate the printer answered.
+void SayFoundRate(const CliRequest& request, const PortOutcome& outcome);
 
 class PortJob {
   public:

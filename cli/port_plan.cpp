@@ -61,7 +61,7 @@ PortPlan PlanPorts(const CliRequest& request, const std::vector<std::string>& po
                 return plan;
             }
             one.logPath = logPath.empty() ? PathText(defaultLogFolder / ("debug-" + name + ".log"))
-                                          : PathText(logPath / (name + ".log"));
+                                          : PathText(logPath / NotADeviceName(name + ".log"));
         }
         if (request.factory) {
             one.factory->serialNo = serials[i];

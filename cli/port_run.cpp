@@ -53,18 +53,9 @@ std::string EndText(const SummaryRow& row, const PortOutcome& outcome) {
 }
 
 nlohmann::json ResultEvent(const PortJob& job) {
-    const PortOutcome& outcome = *job.Outcome();
-    const CliRequest& request = job.Request();
-    nlohmann::json event = {{"event", "result"},
-                            {"ok", outcome.code == 0},
-                            {"code", outcome.code},
-                            {"message", outcome.message},
-                            {"port", request.port},
-                            {"rate", request.rate},
-                            {"identity", outcome.identity},
-                            {"elapsed", outcome.elapsed}};
-    if (request.factory)
-        event["serial"] = request.factory->serialNo;
+    nlohmann::json event = ResultObject(job.Request(), *job.Outcome());
+    if (job.Request().factory)
+        event["serial"] = job.Request().factory->serialNo;
     return event;
 }
 
@@ -165,6 +156,7 @@ int RunPorts(const std::vector<CliRequest>& requests, const TransferInput& input
     std::vector<SummaryRow> rows;
     int status = 0;
     for (const auto& job : jobs) {
+        SayFoundRate(job->Request(), *job->Outcome());  // after the redrawn lines
         rows.push_back(RowOf(*job));
         const int code = job->Outcome()->code;
         if (status == 0 && code != kErrorNone)

@@ -126,3 +126,14 @@ std::string PortFileName(const std::string& port) {
         name.insert(name.begin(), '_');
     return name;
 }
+
+std::string NotADeviceName(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    std::transform(stem.begin(), stem.end(), stem.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const bool numbered = stem.size() == 4 && IsDigit(stem[3]) &&
+                          (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0);
+    const bool device =
+        numbered || stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL";
+    return device ? "port-" + name : name;
+}

@@ -24,3 +24,8 @@ PortChoice ChoosePorts(const std::vector<std::string>& given, const std::string&
 // A file name made of a port's name: "/dev/ttyUSB0" -> "ttyUSB0",
 // "\\.\COM10" -> "COM10", "TCP/IP" -> "TCP_IP", "/tmp/tty1" -> "tmp_tty1".
 std::string PortFileName(const std::string& port);
+
+// `name` made safe as a file name on Windows, which opens the device for
+// CON, PRN, AUX, NUL, COM0-9 and LPT0-9 with any extension and in any case
+// ("COM7.log" writes to COM7): "COM7.log" -> "port-COM7.log".
+std::string NotADeviceName(const std::string& name);

@@ -15,4 +15,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 std::filesystem::path ExecutableFolder(const char* argv0);
 
 // Lets the console show UTF-8 output as it is (a no-op where it always does).
+// The console is shared with the shell that started the program: its own
+// code page comes back at exit, or earlier through RestoreConsole.
 void UseUtf8Console();
+// Gives the console its code page back; for an exit that skips atexit.
+void RestoreConsole();

@@ -13,3 +13,5 @@ std::filesystem::path ExecutableFolder(const char* argv0) {
 }
 
 void UseUtf8Console() {}
+
+void RestoreConsole() {}

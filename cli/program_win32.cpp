@@ -1,6 +1,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// after windows.h, which it needs
 #include <shellapi.h>
+
+#include <cstdlib>
 
 #include "program.h"
 
@@ -35,7 +38,8 @@ std::filesystem::path ExecutableFolder(const char* argv0) {
     // failed, by GetModuleFileNameW.
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
         if (length == 0) {
             std::error_code ec;
             return std::filesystem::absolute(argv0, ec).parent_path();
@@ -48,6 +52,21 @@ std::filesystem::path ExecutableFolder(const char* argv0) {
     }
 }
 
+namespace {
+
+UINT g_consoleCodePage = 0;  // 0: not changed
+
+}  // namespace
+
+void RestoreConsole() {
+    if (g_consoleCodePage != 0)
+        SetConsoleOutputCP(g_consoleCodePage);
+}
+
 void UseUtf8Console() {
+    g_consoleCodePage = GetConsoleOutputCP();  // 0 without a console
+    if (g_consoleCodePage == 0 || g_consoleCodePage == CP_UTF8)
+        return;
     SetConsoleOutputCP(CP_UTF8);
+    std::atexit(RestoreConsole);
 }

@@ -30,6 +30,9 @@ class DatagramTransport : public Transport {
     // not resolve is not asked for again until the endpoint is set anew
     // (every job does): a slow resolver would stretch each wait by its time.
     void Close();
+    // Resolves the endpoint and opens the socket now; false with LastError()
+    // when it cannot be (a host that does not resolve).
+    bool Open() { return EnsureOpen(); }
 
     TransportKind Kind() const override { return TransportKind::Datagram; }
     bool Send(const uint8_t* data, int count) override;

@@ -32,3 +32,19 @@ bool TMyUart::SetBaudRate(uint32_t rate) {
     rate_ = previous;
     return false;
 }
+
+bool TMyUart::CanTakeRate(uint32_t rate) {
+    if (rate == rate_ || !IsOpen())
+        return true;
+    // Tried on the idle line and undone at once: the device's own answer
+    // is the only reliable one (drivers cap rates below what the system
+    // headers list).
+    const uint32_t previous = rate_;
+    if (!SetBaudRate(rate))
+        return false;
+    if (!SetBaudRate(previous)) {
+        lastError_ = "the port did not return to " + std::to_string(previous) + " bit/s";
+        return false;
+    }
+    return true;
+}

@@ -73,6 +73,9 @@ class TMyUart {
     // Changes the line rate (draining output first). The same rate, or any
     // rate while closed, is only stored. False when the device refused it.
     bool SetBaudRate(uint32_t rate);
+    // True when the open port can run at `rate`: it is set and undone at
+    // once. False with LastError() saying why; the port keeps its rate.
+    bool CanTakeRate(uint32_t rate);
     void SetReadTimeout(uint32_t ms);
     bool ApplyLineSettings();
     bool ApplyTimeouts();

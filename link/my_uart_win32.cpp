@@ -56,11 +56,12 @@ bool TMyUart::IsOpen() const {
 }
 
 std::string TMyUart::DevicePath(const std::string& name) {
-    // "COM10" and above open only through the device namespace.
-    if (name.size() > 4 && name.compare(0, 3, "COM") == 0 &&
-        name.find_first_not_of("0123456789", 3) == std::string::npos) {
+    // "COM10" and above open only through the device namespace; Windows
+    // takes the name in any case ("com12").
+    const bool com = name.size() > 4 && (name[0] == 'C' || name[0] == 'c') &&
+                     (name[1] == 'O' || name[1] == 'o') && (name[2] == 'M' || name[2] == 'm');
+    if (com && name.find_first_not_of("0123456789", 3) == std::string::npos)
         return "\\\\.\\" + name;
-    }
     return name;
 }
 

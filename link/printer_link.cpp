@@ -58,9 +58,18 @@ bool PrinterLink::OpenLink(const std::string& portName, int32_t rate) {
     uart_.Close();
     portName_ = portName;
     identity_.clear();
+    foundRate_ = printerRate_ = 0;
+    printerMode_.clear();
     if (portName == kDatagramPortName) {
         datagramMode_ = true;
         uart_.MarkDatagram();
+        // A host that does not resolve is a port that cannot be opened, not
+        // a printer that does not answer.
+        if (!udp_.Open()) {
+            Fail(kErrorPortOpen,
+                 "the port " + portName + " could not be opened: " + udp_.LastError());
+            return false;
+        }
         frames_.SetTransport(&udp_);
     } else {
         datagramMode_ = false;
@@ -80,7 +89,15 @@ bool PrinterLink::OpenLink(const std::string& portName, int32_t rate) {
     if (log_ != nullptr)
         log_->LogLine("OPEN " + portName + log_->Timestamp());
     PauseMs(kPauseAfterOpenMs);
-    return IdentifyDevice();
+    if (!IdentifyDevice())
+        return false;
+    foundRate_ = printerRate_ = datagramMode_ ? 0 : rate;
+    return true;
+}
+
+void PrinterLink::NoteUpdateEnded() {
+    printerMode_.clear();
+    printerRate_ = foundRate_;
 }
 
 int PrinterLink::SendCommand(uint16_t command, uint32_t parameter, uint8_t* data, int maxReply,
@@ -130,6 +147,14 @@ bool PrinterLink::SwitchBaud(int32_t rate) {
     const uint32_t target = static_cast<uint32_t>(rate);
     if (target == uart_.BaudRate())
         return true;
+    // A printer moved to a rate the port cannot run at would be out of
+    // reach: the port proves it can before the printer is asked.
+    if (!uart_.CanTakeRate(target)) {
+        Fail(kErrorLocalRate, "the port " + portName_ + " cannot run at " + std::to_string(target) +
+                                  " bit/s (" + uart_.LastError() +
+                                  "); the printer was not asked to");
+        return false;
+    }
     // The reply comes at the old rate; the port follows only afterwards.
     const uint8_t codeBefore = errorCode_;
     const std::string reasonBefore = failureReason_;
@@ -142,6 +167,7 @@ bool PrinterLink::SwitchBaud(int32_t rate) {
         failureReason_ = reasonBefore;
         return true;
     }
+    printerRate_ = rate;
     if (!uart_.SetBaudRate(target)) {
         Fail(kErrorLocalRate, "the printer moved to " + std::to_string(target) +
                                   " bit/s but the port " + portName_ +
@@ -160,6 +186,7 @@ bool PrinterLink::SendModeCommand(uint32_t mode, uint8_t errorCode, const char* 
              std::string("the printer did not accept ") + modeName + " mode: " + failureReason_);
         return false;
     }
+    printerMode_ = modeName;
     PauseMs(kPauseAfterModeMs);
     return true;
 }

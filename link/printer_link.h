@@ -46,6 +46,8 @@ class PrinterLink {
     bool IdentifyDevice();
     // Moves printer and port to `rate`. A printer that does not answer keeps
     // its rate, and so does the port: the job goes on at the current rate.
+    // The rate command is only sent once the local port has shown that it
+    // can run at `rate`; otherwise nothing is sent and the result is false.
     bool SwitchBaud(int32_t rate);
     bool EnterUpdateMode();
     bool EnterDownloadMode();
@@ -62,6 +64,14 @@ class PrinterLink {
     // Records a failure; a later failure replaces an earlier one.
     void Fail(uint8_t code, std::string reason);
     void ClearError();
+
+    // What the link knows of the printer's state since OpenLink identified
+    // it: the rate it talks at (0 over datagrams, where there is none) and
+    // the mode it was put in ("update", "download"; empty: none).
+    int32_t PrinterRate() const { return printerRate_; }
+    const std::string& PrinterMode() const { return printerMode_; }
+    // The printer confirmed the end of update: it starts afresh, as found.
+    void NoteUpdateEnded();
 
     bool DatagramMode() const { return datagramMode_; }
     const std::string& Identity() const { return identity_; }
@@ -80,6 +90,9 @@ class PrinterLink {
     bool datagramMode_ = false;
     std::string portName_;
     std::string identity_;
+    int32_t foundRate_ = 0;
+    int32_t printerRate_ = 0;
+    std::string printerMode_;
     uint8_t errorCode_ = kErrorNone;
     std::string failureReason_;
 };

@@ -3,16 +3,36 @@
 
 #include <windows.h>
 
+namespace {
+
+// The wide form: the narrow one gives the ANSI code page, not UTF-8, and a
+// message in the user's language may hold letters outside it.
+DWORD FormatInto(DWORD code, DWORD language, wchar_t* text, DWORD size) {
+    const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    return FormatMessageW(flags, nullptr, code, language, text, size, nullptr);
+}
+
+std::string Utf8(const wchar_t* text, DWORD length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr,
+                            nullptr);
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string Win32ErrorText(uint32_t code) {
     // English whatever the user's language, like the rest of the tool's texts;
     // a system without English messages falls back to its own language.
-    char text[512] = {};
-    const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-    DWORD n = FormatMessageA(flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                             text, sizeof text, nullptr);
+    wchar_t text[512] = {};
+    DWORD n = FormatInto(code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, 512);
     if (n == 0)
-        n = FormatMessageA(flags, nullptr, code, 0, text, sizeof text, nullptr);
-    std::string message(text, n);
+        n = FormatInto(code, 0, text, 512);
+    std::string message = Utf8(text, n);
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
                                 message.back() == ' ' || message.back() == '.')) {
         message.pop_back();

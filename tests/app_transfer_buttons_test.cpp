@@ -129,7 +129,11 @@ TEST_F(AppTransferButtons, ClosingTheWindowDuringATransferAsksAndStopsIt) {
     EXPECT_EQ(harness.questions.size(), 1u);
     ASSERT_EQ(harness.messages.size(), 1u);
     EXPECT_EQ(harness.messages[0].text, "ERROR");
-    EXPECT_TRUE(harness.Find<QLabel>("StatusPanel1")->text().contains("interrupted after block"));
+    const QString reason = harness.Find<QLabel>("StatusPanel1")->text();
+    EXPECT_TRUE(reason.contains("interrupted after block"));
+    // The printer is left at the transfer rate; the user is told where to find it.
+    EXPECT_TRUE(reason.contains("still in update mode at 115200 bit/s: pick 115200 in BAUD RATE"))
+        << reason.toStdString();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(paced.FirmwareAccepted());
     EXPECT_EQ(paced.Commands().back().code, 0x2E);

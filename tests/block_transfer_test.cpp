@@ -146,18 +146,21 @@ TEST(BlockTransfer, TheFirstBlockWithoutReplyEndsTheTransfer) {
     EXPECT_TRUE(firmware.progress.empty());
 }
 
-TEST(BlockTransfer, AStopRequestEndsTheTransferBetweenTwoBlocks) {
-    // Asked before every block but the first: a request that came during
-    // the first block stops the transfer before the second.
-    Recorder r;
-    int asked = 0;
-    const BlockOutcome outcome =
-        SendFirmwareBlocks(Counting(1000), r.Sender(), r.Progress(), [&] { return ++asked == 2; });
-    EXPECT_EQ(outcome.result, BlockResult::Stopped);
-    EXPECT_EQ(outcome.blocksDone, 2u);
-    EXPECT_EQ(outcome.blocks, 4u);
-    EXPECT_EQ(outcome.nextParameter, 0x200u);
-    EXPECT_EQ(r.blocks.size(), 2u);
+TEST(BlockTransfer, AStopRequestIsHonouredBeforeEveryBlockTheFirstIncluded) {
+    // The request is seen at the n-th question, asked before each block.
+    for (const int seenAt : {1, 3}) {
+        SCOPED_TRACE(seenAt);
+        Recorder r;
+        int asked = 0;
+        const BlockOutcome outcome = SendFirmwareBlocks(Counting(1000), r.Sender(), r.Progress(),
+                                                        [&] { return ++asked == seenAt; });
+        const size_t sent = static_cast<size_t>(seenAt - 1);
+        EXPECT_EQ(outcome.result, BlockResult::Stopped);
+        EXPECT_EQ(outcome.blocksDone, sent);
+        EXPECT_EQ(outcome.blocks, 4u);
+        EXPECT_EQ(outcome.nextParameter, sent * 0x100u);
+        EXPECT_EQ(r.blocks.size(), sent);
+    }
 }
 
 TEST(BlockTransfer, AFileMustNotRunPastTheTopOfTheAddressSpace) {

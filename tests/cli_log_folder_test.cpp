@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "default_log_folder.h"
@@ -28,6 +29,9 @@ TEST_F(DefaultLogFolderTest, BesideTheProgramWhenItsFolderTakesFilesElseTheUsers
     setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
     EXPECT_EQ(DefaultLogFolder(root_ / "bin"), root_ / "bin");
     EXPECT_TRUE(fs::is_empty(root_ / "bin"));  // the probe is gone
+    // A probe file left by a killed run says nothing about the folder.
+    std::ofstream(root_ / "bin" / ".printer-cli-write-test") << "";
+    EXPECT_EQ(DefaultLogFolder(root_ / "bin"), root_ / "bin");
 
     // Not even an administrator can create a file in /proc.
     EXPECT_EQ(DefaultLogFolder("/proc"), root_ / "data" / "printer-tool");

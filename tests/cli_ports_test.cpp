@@ -75,6 +75,12 @@ TEST(CliPortSelection, GivenMatchedOrTheOneUsbPort) {
     EXPECT_EQ(PortFileName("\\\\.\\COM10"), "COM10");
     EXPECT_EQ(PortFileName("/dev/serial/by-id/usb-FTDI:1"), "serial_by-id_usb-FTDI_1");
     EXPECT_EQ(PortFileName("TCP/IP"), "TCP_IP");
+    // Windows device names, in any case and with any extension, are never
+    // file names.
+    for (const char* device : {"COM7.log", "com1.log", "LPT2", "nul.txt", "Aux", "CON.x.y"})
+        EXPECT_EQ(NotADeviceName(device), std::string("port-") + device);
+    for (const char* plain : {"COM10.log", "COMX.log", "ttyS0.log", "CONSOLE"})
+        EXPECT_EQ(NotADeviceName(plain), plain);
 }
 
 // The serial number in a factory payload: after the model name and its 0.
@@ -115,6 +121,7 @@ TEST(CliPortPlan, SerialsStepAcrossPortsAndEachPortGetsItsLog) {
     EXPECT_EQ(SerialIn(plan.requests[1]), "100");
     EXPECT_EQ(plan.requests[1].port, "COM2");
     EXPECT_EQ(fs::path(plan.requests[0].logPath), folder / "ttyUSB1.log");
+    EXPECT_EQ(fs::path(plan.requests[1].logPath), folder / "port-COM2.log");
     EXPECT_EQ(plan.logFolder, folder);
 
     request.stepSerial = false;

@@ -91,7 +91,8 @@ TEST(CliParsing, HelpListsTheExitCodes) {
     EXPECT_EQ(parsed.exitCode, 0);
     for (const char* line :
          {"Exit status:", "  2  usage error", "  3  a command got no valid reply",
-          "  5  the device is not a supported printer", "  9  "}) {
+          "  5  the device is not a supported printer", "  9  ", "code 10 (stopped)",
+          "\"auto\" tries 9600"}) {
         EXPECT_NE(help.find(line), std::string::npos) << line;
     }
 }
@@ -270,6 +271,105 @@ TEST_F(CliAgainstPrinter, TransferCommandsSendTheirFilesAndRefuseBadInputUnsent)
     fs::remove(image);
 }
 
+// The last line of --json output, parsed; every line must parse.
+nlohmann::json JsonResult(const std::string& out) {
+    std::istringstream lines(out);
+    std::string line;
+    nlohmann::json last;
+    while (std::getline(lines, line))
+        last = nlohmann::json::parse(line);
+    return last;
+}
+
+TEST_F(CliAgainstPrinter, BadInputAndUnreachablePortsHaveHonestCodesAndSendNothing) {
+    const fs::path folder = logPath.parent_path();
+    const fs::path empty = folder / ("cli-empty-" + std::to_string(getpid()) + ".bin");
+    std::ofstream(empty).close();
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{"-b", "0", "identify"}, 2, "--baud: '0' is not a line rate"},
+        {{"font", empty.string()}, 2, "is empty: there is nothing to send"},
+        {{"--json", "font", (folder / "missing.bin").string()}, 2, "does not exist"},
+        {{"--json", "identify"}, 1, "cannot resolve no-such-printer.invalid"},
+    };
+    for (const Case& c : cases) {
+        // The last case: a UDP printer whose host does not resolve.
+        const bool udp = c.code == 1;
+        const ChildResult r =
+            udp ? RunChild({PRINTER_CLI_PATH, "--udp", "no-such-printer.invalid:9100", "--log",
+                            logPath.string(), "--json", "identify"})
+                : Cli(c.args);
+        EXPECT_EQ(r.exitCode, c.code) << c.reason;
+        if (c.args.front() == "--json") {
+            // A JSON caller gets the failure as a result object.
+            const nlohmann::json result = JsonResult(r.out);
+            EXPECT_EQ(result.at("code"), c.code) << r.out;
+            EXPECT_NE(result.at("message").get<std::string>().find(c.reason), std::string::npos)
+                << r.out;
+        } else {
+            EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        }
+    }
+    EXPECT_EQ(printer.CommandCount(), 0u);
+    fs::remove(empty);
+}
+
+TEST_F(CliAgainstPrinter, JsonCarriesNamesThatAreNotUtf8) {
+    const fs::path folder = logPath.parent_path();
+    const std::string tag = std::to_string(getpid());
+    const fs::path font = folder / ("font\xe9-" + tag + ".bin");
+    const fs::path image = folder / ("fw\xe9-" + tag + ".bin");
+    const Bytes bytes(300, 0x5A);
+    std::ofstream(font, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(300));
+    ASSERT_EQ(RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "1024"}).exitCode, 0);
+
+    ChildResult r = Cli({"--json", "font", font.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(JsonResult(r.out).at("ok"), true) << r.out;
+    EXPECT_EQ(printer.Memory().at(0x63), bytes);
+    r = Cli({"--json", "firmware", image.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(JsonResult(r.out).at("ok"), true) << r.out;
+    EXPECT_TRUE(printer.FirmwareAccepted());
+    r = RunChild(
+        {PRINTER_CLI_PATH, "-p", "/dev/tty\xe9", "--log", logPath.string(), "--json", "identify"});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(JsonResult(r.out).at("code"), 1) << r.out;
+    fs::remove(font);
+    fs::remove(image);
+}
+
+TEST(CliAutoRate, FindsAPrinterLeftAtTheTransferRateAndWorksThere) {
+    VirtualPrinter printer(SimOptions{.rate = 115200});
+    std::string error;
+    ASSERT_TRUE(printer.StartPty(error)) << error;
+    const fs::path folder = fs::temp_directory_path();
+    const fs::path font = folder / ("cli-auto-" + std::to_string(getpid()) + ".bin");
+    const fs::path log = folder / ("cli-auto-" + std::to_string(getpid()) + ".log");
+    const Bytes bytes(300, 0x33);
+    std::ofstream(font, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(300));
+    const ChildResult r = RunChild({PRINTER_CLI_PATH, "-p", printer.SlavePath(), "-b", "auto",
+                                    "--log", log.string(), "--json", "font", font.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("the printer answered at 115200 bit/s"), std::string::npos) << r.err;
+    EXPECT_EQ(JsonResult(r.out).at("rate"), 115200) << r.out;
+    // Heard only at its own rate: one identify, then the download without a
+    // rate command.
+    const auto commands = printer.Commands();
+    ASSERT_EQ(commands.size(), 4u);
+    EXPECT_EQ(commands[0].code, 0x20);
+    EXPECT_EQ(commands[1].code, 0x2F);
+    EXPECT_EQ(printer.Memory().at(0x63), bytes);
+    fs::remove(font);
+    fs::remove(log);
+}
+
 #ifdef PRINTER_CLI_LOGO
 TEST_F(CliAgainstPrinter, LogoSendsTheComposedImageAndRefusesBadPicturesUnsent) {
     const fs::path folder = fs::temp_directory_path() / ("cli-logo-" + std::to_string(getpid()));
@@ -384,33 +484,62 @@ TEST(CliLogoDots, EachConversionComposesItsDotsAndBlueAdvisesWhereItMisleads) {
 }
 #endif
 
-TEST(CliInterrupt, CtrlCStopsATransferAfterTheBlockInFlightAndSaysWhereItStopped) {
-    // A paced printer: 64 KiB take about six seconds, the interrupt comes
-    // after one. (timeout --foreground signals the program once; without it
-    // a second signal goes to the whole group, which is a second Ctrl-C.)
+TEST(CliInterrupt, CtrlCOrAHangUpStopsATransferAfterTheBlockInFlightAndSaysWhereItStopped) {
+    // A paced printer: 64 KiB take about six seconds, the signal comes after
+    // one. (timeout --foreground signals the program once; without it a
+    // second signal goes to the whole group, which is a second Ctrl-C.)
+    for (const char* signal : {"INT", "HUP"}) {
+        SCOPED_TRACE(signal);
+        VirtualPrinter printer(SimOptions{.rate = 115200, .pace = true});
+        std::string error;
+        ASSERT_TRUE(printer.StartPty(error)) << error;
+        const fs::path folder = fs::temp_directory_path();
+        const fs::path image = folder / ("cli-stop-" + std::to_string(getpid()) + ".bin");
+        const fs::path log = folder / ("cli-stop-" + std::to_string(getpid()) + ".log");
+        ChildResult r = RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "65536"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        r = RunChild({"/usr/bin/timeout", "--foreground", "--preserve-status", "-s", signal, "1",
+                      PRINTER_CLI_PATH, "-p", printer.SlavePath(), "-b", "115200", "--log",
+                      log.string(), "firmware", image.string()});
+        EXPECT_EQ(r.exitCode, 130) << r.err;
+        EXPECT_NE(r.err.find("interrupted after block "), std::string::npos) << r.err;
+        // Where the printer is, and the command that reaches it there.
+        EXPECT_NE(r.err.find("; the printer is still in update mode at 115200 bit/s: to reach "
+                             "it, run the command again with -b 115200: printer-cli -b 115200 -p " +
+                             printer.SlavePath() + " --log "),
+                  std::string::npos)
+            << r.err;
+        const auto commands = printer.Commands();
+        ASSERT_FALSE(commands.empty());
+        EXPECT_EQ(commands.back().code, 0x2E);  // no closing mode command after a stop
+        EXPECT_LT(commands.size(), 200u);
+        EXPECT_FALSE(printer.FirmwareAccepted());
+        EXPECT_TRUE(fs::exists(log));  // the debug log was written
+        // The port was closed: it opens again at once.
+        TMyUart again;
+        EXPECT_TRUE(again.Open(printer.SlavePath(), 9600)) << again.LastError();
+        fs::remove(image);
+        fs::remove(log);
+    }
+}
+
+TEST(CliInterrupt, AReaderThatGoesAwayDoesNotEndTheUpdate) {
+    // `| head -n 2` closes the pipe after two progress lines; the update
+    // goes on to its end and the log is written.
     VirtualPrinter printer(SimOptions{.rate = 115200, .pace = true});
     std::string error;
     ASSERT_TRUE(printer.StartPty(error)) << error;
     const fs::path folder = fs::temp_directory_path();
-    const fs::path image = folder / ("cli-stop-" + std::to_string(getpid()) + ".bin");
-    const fs::path log = folder / ("cli-stop-" + std::to_string(getpid()) + ".log");
-    ChildResult r = RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "65536"});
+    const fs::path image = folder / ("cli-pipe-" + std::to_string(getpid()) + ".bin");
+    const fs::path log = folder / ("cli-pipe-" + std::to_string(getpid()) + ".log");
+    ChildResult r = RunChild({PRINTER_SIM_PATH, "--make-firmware", image.string(), "8192"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    r = RunChild({"/usr/bin/timeout", "--foreground", "--preserve-status", "-s", "INT", "1",
-                  PRINTER_CLI_PATH, "-p", printer.SlavePath(), "-b", "115200", "--log",
-                  log.string(), "firmware", image.string()});
-    EXPECT_EQ(r.exitCode, 130) << r.err;
-    EXPECT_NE(r.err.find("interrupted after block "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("still in update mode: run the update again"), std::string::npos);
-    const auto commands = printer.Commands();
-    ASSERT_FALSE(commands.empty());
-    EXPECT_EQ(commands.back().code, 0x2E);  // no closing mode command after a stop
-    EXPECT_LT(commands.size(), 200u);
-    EXPECT_FALSE(printer.FirmwareAccepted());
-    EXPECT_TRUE(fs::exists(log));  // the debug log was written
-    // The port was closed: it opens again at once.
-    TMyUart again;
-    EXPECT_TRUE(again.Open(printer.SlavePath(), 9600)) << again.LastError();
+    r = RunChild({"/bin/bash", "-c", "\"$@\" | head -n 2 >/dev/null; exit ${PIPESTATUS[0]}",
+                  "printer-cli", PRINTER_CLI_PATH, "-p", printer.SlavePath(), "-b", "115200",
+                  "--log", log.string(), "--json", "firmware", image.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(printer.FirmwareAccepted());
+    EXPECT_TRUE(fs::exists(log));
     fs::remove(image);
     fs::remove(log);
 }

@@ -88,10 +88,14 @@ TEST(DebugLogFile, SavesCrLfLinesAndReplacesTheOldFile) {
     EXPECT_EQ(log.Lines().front(), "OPEN /dev/pts/7 26-12-08 09:05:07 042 ");
     EXPECT_EQ(log.Lines().back(), "CLOSE  26-12-08 09:05:07 042 ");
 
+    // Another program's temporary file of the same log is left alone, and
+    // none of ours stays behind.
+    std::ofstream(dir / "debug.log.tmp") << "another program's";
     log.Clear();
     ASSERT_TRUE(log.Save(file.string(), error));
     EXPECT_EQ(fs::file_size(file), 0u);
-    EXPECT_FALSE(fs::exists(dir / "debug.log.tmp"));
+    EXPECT_EQ(ReadFile(dir / "debug.log.tmp"), "another program's");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     fs::remove_all(dir);
 }
 

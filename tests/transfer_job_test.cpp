@@ -132,20 +132,21 @@ struct FailureCase {
 TEST_F(TransferJob, EachFailingStepEndsTheJobWithItsCode) {
     const std::string font = WriteFile("font.bin", Pattern(600, 9));
     const FailureCase cases[] = {
+        // Identify, rate, the mode command three times, and the rate back.
         {"download mode refused",
          kJobDownloadFiles,
          {.silentCommand = kMode},
          kErrorDownloadMode,
          "did not accept download mode",
-         {kMode, 1},
-         5},
+         {kRate, 9600},
+         6},
         {"update mode refused",
          kJobFirmwareUpdate,
          {.silentCommand = kMode},
          kErrorUpdateMode,
          "did not accept update mode",
-         {kMode, 0},
-         5},
+         {kRate, 9600},
+         6},
         // Identify, rate, mode, then the first block three times; no rate
         // command back.
         {"a font block unanswered",
@@ -184,6 +185,82 @@ TEST_F(TransferJob, EachFailingStepEndsTheJobWithItsCode) {
     }
 }
 
+TEST_F(TransferJob, AFailureThatLeavesThePrinterInAModeNamesTheModeAndTheRate) {
+    std::string error;
+    VirtualPrinter device;
+    device.SetFaults({.hangUpAfterBlocks = 1});  // the line goes at the second block
+    ASSERT_TRUE(device.StartPty(error)) << error;
+    observer.environment.portName = device.SlavePath();
+    observer.environment.portRate = 9600;
+    worker->Buffer().bytes = SoundImage(1000);
+    EXPECT_EQ(Run(kJobFirmwareUpdate), kErrorNoReply);
+    EXPECT_NE(worker->FailureReason().find("; the printer is still in update mode at 115200 bit/s"),
+              std::string::npos)
+        << worker->FailureReason();
+    ASSERT_TRUE(worker->LeftBehind().has_value());
+    EXPECT_EQ(worker->LeftBehind()->rate, 115200);
+    EXPECT_EQ(device.Rate(), 115200u);
+}
+
+TEST_F(TransferJob, AStopAtAnyStepBeforeTheFirstBlockLeavesThePrinterAtItsRate) {
+    // The stop is asked for while the printer handles the command named: the
+    // worker sees it on the reply, before its next step.
+    struct Case {
+        const char* name;
+        uint8_t job;
+        std::pair<uint16_t, uint32_t> stopAt;
+        std::vector<std::pair<uint16_t, uint32_t>> exchange;
+        SimMode mode;
+        const char* reason;
+    } cases[] = {
+        {"before the rate switch",
+         kJobDownloadFiles,
+         {kIdentify, 0},
+         {{kIdentify, 0}},
+         SimMode::Normal,
+         "stopped before anything was written"},
+        {"before the mode command",
+         kJobFirmwareUpdate,
+         {kRate, 115200},
+         {{kIdentify, 0}, {kRate, 115200}, {kRate, 9600}},
+         SimMode::Normal,
+         "stopped before anything was written"},
+        {"before the first block",
+         kJobDownloadFiles,
+         {kMode, 1},
+         {{kIdentify, 0}, {kRate, 115200}, {kMode, 1}, {kRate, 9600}},
+         SimMode::Download,
+         "stopped before anything was written; the printer is still in download mode at 9600"},
+        {"after the first block",
+         kJobFirmwareUpdate,
+         {kFirmware, 0},
+         {{kIdentify, 0}, {kRate, 115200}, {kMode, 0}, {kFirmware, 0}},
+         SimMode::Update,
+         "interrupted after block 1 of 4 at 0x00000100; the printer is still in update mode at "
+         "115200 bit/s"},
+    };
+    const std::string font = WriteFile("font.bin", Pattern(600, 9));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualPrinter device;
+        device.SetCommandObserver([&](const ReceivedCommand& command) {
+            if (std::make_pair(command.code, command.parameter) == c.stopAt)
+                worker->RequestStop();
+        });
+        std::string error;
+        ASSERT_TRUE(device.StartPty(error)) << error;
+        observer.environment.portName = device.SlavePath();
+        observer.environment.portRate = 9600;
+        Download(font, "font.bin", "$63", "0");
+        worker->Buffer().bytes = SoundImage(1000);
+        EXPECT_EQ(Run(c.job), kErrorStopped);
+        EXPECT_NE(worker->FailureReason().find(c.reason), std::string::npos)
+            << worker->FailureReason();
+        EXPECT_EQ(Exchange(device), c.exchange);
+        EXPECT_EQ(device.Mode(), c.mode);
+    }
+}
+
 TEST_F(TransferJob, InputThatCannotBeSentIsRefusedBeforeThePrinterIsContacted) {
     UsePty();
     const std::string font = WriteFile("font.bin", Pattern(600, 9));
@@ -195,6 +272,9 @@ TEST_F(TransferJob, InputThatCannotBeSentIsRefusedBeforeThePrinterIsContacted) {
         {"missing file", {{(folder / "none.bin").string(), "none.bin", "$63", "0"}}, "none.bin"},
         {"address past the top", {{font, "font.bin", "$63", "$FFFFFF00"}}, "address space"},
         {"code not a number", {{font, "font.bin", "6x3", "0"}}, "'6x3' is not a valid integer"},
+        {"empty file",
+         {{WriteFile("empty.bin", {}), "empty.bin", "$63", "0"}},
+         "empty.bin is empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -238,7 +318,8 @@ TEST_F(TransferJob, AFasterTransferRateFallsBackTo115200WhenThePrinterIgnoresIt)
     EXPECT_EQ(exchange[before + 2], std::make_pair(kRate, uint32_t{115200}));
     EXPECT_EQ(exchange[before + 3], std::make_pair(kMode, uint32_t{1}));
     ASSERT_EQ(observer.Status().size(), 3u);
-    EXPECT_EQ(observer.Status()[1], "the printer did not take 921600 bit/s; sending at 115200 bit/s");
+    EXPECT_EQ(observer.Status()[1],
+              "the printer did not take 921600 bit/s; sending at 115200 bit/s");
 }
 
 TEST_F(TransferJob, APrinterThatDisappearsEndsTheTransferAtOnce) {

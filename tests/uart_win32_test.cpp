@@ -45,6 +45,13 @@ struct UartOnCom : ::testing::Test {
     }
 };
 
+TEST(UartDevicePath, ComTenAndAboveGoThroughTheDeviceNamespaceInAnyCase) {
+    EXPECT_EQ(TMyUart::DevicePath("COM12"), "\\\\.\\COM12");
+    EXPECT_EQ(TMyUart::DevicePath("com12"), "\\\\.\\com12");
+    EXPECT_EQ(TMyUart::DevicePath("COM3"), "COM3");
+    EXPECT_EQ(TMyUart::DevicePath("COMX1"), "COMX1");
+}
+
 // Exclusive open is not checked here: Wine lets a second CreateFileA of a COM
 // port with share mode 0 succeed, where Windows refuses it.
 TEST_F(UartOnCom, SaysPlainlyWhyAnOpenFails) {

@@ -51,15 +51,14 @@ TEST_F(WorkerFixture, SendsASettingOverUdp) {
     EXPECT_NE(log.back().rfind("CLOSE", 0), 0u);
 }
 
-TEST_F(WorkerFixture, AHostThatDoesNotResolveEndsTheJobAfterOneTry) {
+TEST_F(WorkerFixture, AHostThatDoesNotResolveIsAPortThatCannotBeOpened) {
     observer.environment.portName = "TCP/IP";
     observer.environment.endpoint = {"no-such-printer.invalid", 9100};
     FillBluetooth("x", "y");
-    EXPECT_EQ(Run(kJobSendSetting), kErrorNoReply);
+    EXPECT_EQ(Run(kJobSendSetting), kErrorPortOpen);
     EXPECT_NE(worker->FailureReason().find("cannot resolve no-such-printer.invalid"),
               std::string::npos)
         << worker->FailureReason();
-    EXPECT_NE(worker->FailureReason().find("after 1 try"), std::string::npos);
 }
 
 TEST_F(WorkerFixture, APortThatCannotBeOpenedGivesOneAndOnlyACloseLine) {

@@ -14,6 +14,15 @@ namespace {
 
 std::string TransferModeText(uint8_t job);
 
+// How to reach a printer that a failed job left at another rate.
+std::string WayBack(const std::optional<PrinterLeft>& left) {
+    if (!left)
+        return {};
+    if (left->rate <= 0)
+        return ": run the job again";
+    return ": pick " + std::to_string(left->rate) + " in BAUD RATE and run the job again";
+}
+
 }  // namespace
 
 void WindowLogic::Clicked(ButtonId id) {
@@ -148,7 +157,7 @@ void WindowLogic::ReportResult() {
     const bool ok = worker_->ErrorCode() == kErrorNone;
     StatusPanel& panel = state_.panel1;
     if (!ok)
-        panel.text = worker_->FailureReason();
+        panel.text = worker_->FailureReason() + WayBack(worker_->LeftBehind());
     // The job's result stands; the lost log is said beside it.
     if (const std::string& logError = worker_->LogSaveError(); !logError.empty()) {
         const std::string note = "debug.log not saved: " + logError;
@@ -211,8 +220,8 @@ bool WindowLogic::CloseRequested() {
     if (runningJob_ == kJobDownloadFiles || runningJob_ == kJobFirmwareUpdate) {
         // A transfer can take minutes: ask, and stop it the way Ctrl-C does.
         closeRequested_ = AskToStopTransfer(
-            "A transfer is running. Stop it after the block in flight and close? The printer "
-            "stays in its " +
+            "A transfer is running. Stop it after the block in flight and close? Once blocks "
+            "were written, the printer stays in its " +
             TransferModeText(runningJob_) + " mode.");
     } else {
         closeRequested_ = true;
@@ -231,7 +240,8 @@ void WindowLogic::EscapePressed() {
     if (!jobRunning_ || !transfer || asking_ > 0 || closeRequested_ || stopRequested_)
         return;
     stopRequested_ =
-        AskToStopTransfer("Stop the transfer after the block in flight? The printer stays in its " +
+        AskToStopTransfer("Stop the transfer after the block in flight? Once blocks were "
+                          "written, the printer stays in its " +
                           TransferModeText(runningJob_) + " mode.");
     if (stopRequested_) {
         state_.panel1.text = "Stopping after the block in flight";

@@ -62,7 +62,7 @@ BlockOutcome SendBlocks(std::span<const uint8_t> file, const BlockLayout& layout
         // run past the top.
         const uint32_t parameter = layout.start + static_cast<uint32_t>(position);
         outcome.nextParameter = parameter;
-        if (position > 0 && stop && stop()) {
+        if (stop && stop()) {
             outcome.result = BlockResult::Stopped;
             return outcome;
         }

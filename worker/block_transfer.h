@@ -41,13 +41,13 @@ struct BlockCommand {
 using BlockSender = std::function<int(const BlockCommand& block)>;
 // Bytes done of the file after each block, and its size.
 using BlockProgress = std::function<void(int32_t done, int32_t total)>;
-// Asked before every block but the first: true stops the transfer there.
+// Asked before every block: true stops the transfer there.
 using BlockStop = std::function<bool()>;
 
 enum class BlockResult {
     Done,     // every block was answered
     NoReply,  // a block got no reply; nothing after it was sent
-    Stopped,  // stopped on request between two blocks
+    Stopped,  // stopped on request before a block
 };
 
 // How far a transfer got: its result, the blocks answered and how many it has.

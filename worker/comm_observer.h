@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "datagram_transport.h"
 
@@ -20,6 +21,10 @@ struct JobEnvironment {
     // Block transfers ask the printer for this rate; one that does not take
     // it is moved to 115200 bit/s instead.
     int32_t transferRate = 115200;
+    // When not empty, the job does not trust `portRate`: it identifies the
+    // printer at each of these rates in turn and runs at the first that
+    // answers.
+    std::vector<int32_t> findRates;
 };
 
 class CommObserver {

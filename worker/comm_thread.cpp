@@ -62,6 +62,8 @@ void TCommThread::RunJob(uint8_t jobCode, const JobEnvironment& environment) {
     portName_ = environment.portName;
     portRate_ = environment.portRate;
     transferRate_ = environment.transferRate > 0 ? environment.transferRate : kTransferRate;
+    findRates_ = environment.findRates;
+    leftBehind_.reset();
     link_.SetDatagramEndpoint(environment.endpoint);
     link_.ClearError();
     try {
@@ -90,6 +92,44 @@ void TCommThread::RunJob(uint8_t jobCode, const JobEnvironment& environment) {
         link_.Fail(kErrorBadRequest, "the job stopped on an unknown error");
         CloseLinkAfterError();
     }
+    NoteLeftBehind();
+}
+
+std::string LeftBehindText(const PrinterLeft& left) {
+    const std::string rate = std::to_string(left.rate) + " bit/s";
+    if (left.mode.empty())
+        return "the printer is left at " + rate;
+    return "the printer is still in " + left.mode + " mode at " + rate;
+}
+
+void TCommThread::NoteLeftBehind() {
+    if (link_.ErrorCode() == kErrorNone)
+        return;
+    const bool moved = link_.PrinterRate() != 0 && link_.PrinterRate() != portRate_;
+    if (link_.PrinterMode().empty() && !moved)
+        return;
+    // Over datagrams there is no rate; the mode is what matters.
+    leftBehind_ = PrinterLeft{link_.PrinterMode(), link_.PrinterRate()};
+    link_.Fail(link_.ErrorCode(), link_.FailureReason() + "; " + LeftBehindText(*leftBehind_));
+}
+
+bool TCommThread::OpenJobLink() {
+    if (findRates_.empty())
+        return link_.OpenLink(portName_, portRate_);
+    std::string tried;
+    for (const int32_t rate : findRates_) {
+        if (link_.OpenLink(portName_, rate)) {
+            link_.ClearError();  // the silence at the rates before is no failure
+            portRate_ = rate;
+            return true;
+        }
+        if (link_.ErrorCode() != kErrorNoReply)
+            return false;  // no port, or another device: another rate will not help
+        tried += (tried.empty() ? "" : ", ") + std::to_string(rate);
+    }
+    link_.Fail(kErrorNoReply,
+               "no reply to the identify query on " + portName_ + " at any of " + tried + " bit/s");
+    return false;
 }
 
 void TCommThread::CloseLinkAfterError() {
@@ -137,7 +177,7 @@ void TCommThread::ReportProgress(const std::string& text, int32_t done, int32_t 
 }
 
 void TCommThread::DoIdentify() {
-    link_.OpenLink(portName_, portRate_);
+    OpenJobLink();
     link_.CloseLink();
 }
 
@@ -148,7 +188,7 @@ void TCommThread::DoSendSetting() {
                                          " fit in one command");
         return;
     }
-    if (link_.OpenLink(portName_, portRate_)) {
+    if (OpenJobLink()) {
         link_.SendCommand(static_cast<uint16_t>(payload_.Command), payload_.Parameter,
                           payload_.Data.data(), 1023, static_cast<int>(payload_.Length),
                           kSettingTries, kSettingTimeoutMs, "the setting command");

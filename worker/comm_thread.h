@@ -35,6 +35,17 @@ inline constexpr int kEndUpdateTimeoutMs = 600;
 
 struct PreparedDownload;
 
+// How a job that did not end well left the printer, when not as it found
+// it: the mode it is still in ("update", "download"; empty: none) and the
+// rate it talks at. The front ends add the way back in their own terms.
+struct PrinterLeft {
+    std::string mode;
+    int32_t rate = 0;
+};
+
+// "the printer is still in update mode at 115200 bit/s".
+std::string LeftBehindText(const PrinterLeft& left);
+
 class TCommThread {
   public:
     explicit TCommThread(CommObserver& observer, DebugLog::TimeSource clock = LocalLogTime);
@@ -58,6 +69,12 @@ class TCommThread {
     uint8_t ErrorCode() const { return link_.ErrorCode(); }
     const std::string& FailureReason() const { return link_.FailureReason(); }
     const std::string& Identity() const { return link_.Identity(); }
+    // The rate the last job opened the port at: the job's, or the one the
+    // printer answered at when the job was to find it.
+    int32_t JobRate() const { return portRate_; }
+    // Set when the last job failed and left the printer in a mode or at
+    // another rate than it was found at; its reason then says so too.
+    const std::optional<PrinterLeft>& LeftBehind() const { return leftBehind_; }
     const DebugLog& Log() const { return log_; }
     // Why "debug.log" could not be written after the last job; empty when it was.
     const std::string& LogSaveError() const { return logSaveError_; }
@@ -79,7 +96,21 @@ class TCommThread {
     void SaveLog(const JobEnvironment& environment);
     void DoIdentify();
     void DoSendSetting();
+    // OpenLink at the job's rate, or at the first rate of the environment's
+    // list that the printer answers at.
+    bool OpenJobLink();
+    void NoteLeftBehind();
+    // Open, identify and move to the transfer rate, honouring a stop
+    // between the steps.
+    bool OpenTransferLink();
     bool SwitchToTransferRate();
+    // False, with the job ended as stopped, when a stop was asked for.
+    bool GoOn();
+    // A stop before any block: the printer goes back to the job's rate.
+    void StoppedBeforeWriting();
+    // Moves the printer back to the job's rate if it was moved; the job's
+    // failure, if any, stays as it was.
+    void ReturnToJobRate();
     void DoDownloadFiles();
     bool SendDownloads(std::vector<PreparedDownload>& files);
     void DoFirmwareUpdate();
@@ -87,7 +118,8 @@ class TCommThread {
     BlockProgress TransferProgress();
     BlockStop StopRequested();
     // Records how a transfer that did not go through ended; true when it did.
-    bool TransferWentThrough(const BlockOutcome& outcome, const char* mode);
+    // `firstFile`: nothing was written before this transfer.
+    bool TransferWentThrough(const BlockOutcome& outcome, bool firstFile);
 
     CommObserver& observer_;
     DebugLog log_;
@@ -96,6 +128,8 @@ class TCommThread {
     std::string portName_;
     int32_t portRate_ = 0;
     int32_t transferRate_ = kTransferRate;
+    std::vector<int32_t> findRates_;
+    std::optional<PrinterLeft> leftBehind_;
     SettingPayload payload_;
     FileBuffer fileBuffer_;
     DownloadList downloads_;

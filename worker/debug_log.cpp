@@ -1,12 +1,12 @@
 #include "debug_log.h"
 
+#include "new_file.h"
 #include "path_text.h"
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 LogTime LocalLogTime() {
@@ -86,27 +86,20 @@ void DebugLog::LogHex(const uint8_t* bytes, size_t count) {
 
 bool DebugLog::Save(const std::filesystem::path& path, std::string& error) const {
     namespace fs = std::filesystem;
-    const fs::path& target = path;
-    fs::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines_) {
-            out.write(line.data(), static_cast<std::streamsize>(line.size()));
-            out.write("\r\n", 2);
-        }
-        out.flush();
-        if (!out) {
-            error = "cannot write " + PathText(temporary);
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
+    std::string text;
+    for (const std::string& line : lines_) {
+        text += line;
+        text += "\r\n";
     }
+    // A name of its own: the window and printer-cli may save the same log
+    // at once, and a shared ".tmp" would let one cut the other's file.
+    const fs::path temporary = WriteNewSibling(path, text, error);
+    if (temporary.empty())
+        return false;
     std::error_code ec;
-    fs::rename(temporary, target, ec);
+    fs::rename(temporary, path, ec);
     if (ec) {
-        error = "cannot replace " + PathText(target) + ": " + ec.message();
+        error = "cannot replace " + PathText(path) + ": " + ec.message();
         fs::remove(temporary, ec);
         return false;
     }

@@ -74,6 +74,12 @@ bool PrepareDownloads(const DownloadList& list, std::vector<PreparedDownload>& p
         file.start = static_cast<uint32_t>(*start);
         if (!ReadWholeFile(entry.path, file.bytes, error))
             return false;
+        // An empty file is a mistake (a failed export, the wrong name), never
+        // a download that succeeds without sending anything.
+        if (file.bytes.empty()) {
+            error = "the file " + PathText(entry.path) + " is empty: there is nothing to send";
+            return false;
+        }
         if (const auto problem = AddressRangeProblem(file.bytes.size(), file.start)) {
             error = PathText(entry.path) + " cannot be downloaded: " + *problem;
             return false;

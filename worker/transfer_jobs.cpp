@@ -17,14 +17,41 @@ BlockStop TCommThread::StopRequested() {
     return [this] { return stopRequested_.load(); };
 }
 
-bool TCommThread::TransferWentThrough(const BlockOutcome& outcome, const char* mode) {
+bool TCommThread::TransferWentThrough(const BlockOutcome& outcome, bool firstFile) {
     if (outcome.result != BlockResult::Stopped)
         return outcome.result == BlockResult::Done;
+    if (firstFile && outcome.blocksDone == 0) {
+        StoppedBeforeWriting();
+        return false;
+    }
     link_.Fail(kErrorStopped, "interrupted after block " + std::to_string(outcome.blocksDone) +
                                   " of " + std::to_string(outcome.blocks) + " at " +
-                                  HexAddress(outcome.nextParameter) + "; the printer is still in " +
-                                  mode + " mode: run the " + mode + " again");
+                                  HexAddress(outcome.nextParameter));
     return false;
+}
+
+bool TCommThread::GoOn() {
+    if (!stopRequested_)
+        return true;
+    StoppedBeforeWriting();
+    return false;
+}
+
+void TCommThread::StoppedBeforeWriting() {
+    ReturnToJobRate();
+    link_.Fail(kErrorStopped, "stopped before anything was written");
+}
+
+void TCommThread::ReturnToJobRate() {
+    const int32_t rate = link_.PrinterRate();
+    if (link_.DatagramMode() || rate == 0 || rate == portRate_)
+        return;
+    // The reason the job ended stays what it was.
+    const uint8_t code = link_.ErrorCode();
+    const std::string reason = link_.FailureReason();
+    link_.SwitchBaud(portRate_);
+    if (code != kErrorNone)
+        link_.Fail(code, reason);
 }
 
 BlockProgress TCommThread::TransferProgress() {
@@ -33,6 +60,14 @@ BlockProgress TCommThread::TransferProgress() {
 }
 
 bool TCommThread::SwitchToTransferRate() {
+    if (transferRate_ != kTransferRate && !link_.DatagramMode() &&
+        !link_.Uart().CanTakeRate(static_cast<uint32_t>(transferRate_))) {
+        // The printer never hears of a rate the port cannot follow it to.
+        ReportProgress("the port cannot run at " + std::to_string(transferRate_) +
+                           " bit/s; sending at " + std::to_string(kTransferRate) + " bit/s",
+                       0, 0, true);
+        return link_.SwitchBaud(kTransferRate);
+    }
     if (!link_.SwitchBaud(transferRate_))
         return false;
     const bool taken =
@@ -56,15 +91,29 @@ void TCommThread::DoDownloadFiles() {
         link_.Fail(kErrorBadRequest, "nothing was sent: " + problem);
         return;
     }
-    if (link_.OpenLink(portName_, portRate_) && SwitchToTransferRate() &&
-        link_.EnterDownloadMode() && SendDownloads(files)) {
-        // Only a transfer that went through returns to the job's rate.
-        link_.SwitchBaud(portRate_);
+    // A stop is honoured between any two steps; one before the first block
+    // leaves the printer at the rate it was found at.
+    if (OpenTransferLink()) {
+        if (!link_.EnterDownloadMode())
+            ReturnToJobRate();
+        else if (SendDownloads(files))
+            link_.SwitchBaud(portRate_);  // only a transfer that went through goes back
     }
     link_.CloseLink();
 }
 
+bool TCommThread::OpenTransferLink() {
+    if (!OpenJobLink() || !GoOn())
+        return false;
+    if (!SwitchToTransferRate()) {
+        ReturnToJobRate();
+        return false;
+    }
+    return GoOn();
+}
+
 bool TCommThread::SendDownloads(std::vector<PreparedDownload>& files) {
+    bool first = true;
     for (PreparedDownload& file : files) {
         fileBuffer_.bytes = std::move(file.bytes);
         fileBuffer_.position = 0;
@@ -72,8 +121,9 @@ bool TCommThread::SendDownloads(std::vector<PreparedDownload>& files) {
         const BlockOutcome outcome =
             SendDownloadBlocks(fileBuffer_.bytes, file.command, file.start, file.name, LinkSender(),
                                TransferProgress(), StopRequested());
-        if (!TransferWentThrough(outcome, "download"))
+        if (!TransferWentThrough(outcome, first))
             return false;
+        first = false;
         fileBuffer_.position = fileBuffer_.bytes.size();
     }
     return true;
@@ -88,17 +138,24 @@ void TCommThread::DoFirmwareUpdate() {
         return;
     }
     fileBuffer_.position = 0;
-    if (link_.OpenLink(portName_, portRate_) && SwitchToTransferRate() && link_.EnterUpdateMode() &&
-        TransferWentThrough(SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(), TransferProgress(),
-                                               StopRequested()),
-                            "update")) {
+    if (!OpenTransferLink()) {
+        link_.CloseLink();
+        return;
+    }
+    if (!link_.EnterUpdateMode()) {
+        ReturnToJobRate();
+    } else if (TransferWentThrough(SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(),
+                                                      TransferProgress(), StopRequested()),
+                                   true)) {
         fileBuffer_.position = fileBuffer_.bytes.size();
         // Its reply is not examined beyond arriving: a missing one leaves
         // error 3, so an update whose end was not confirmed never passes
         // for a success. The port stays at the transfer rate until closed.
         uint8_t buffer[kBlockBufferSize] = {};
-        link_.SendCommand(kCommandMode, kModeEndUpdate, buffer, kFirmwareReplyRoom, 0,
-                          kEndUpdateTries, kEndUpdateTimeoutMs, "the end-of-update command");
+        if (link_.SendCommand(kCommandMode, kModeEndUpdate, buffer, kFirmwareReplyRoom, 0,
+                              kEndUpdateTries, kEndUpdateTimeoutMs,
+                              "the end-of-update command") >= 0)
+            link_.NoteUpdateEnded();
     }
     link_.CloseLink();
 }
