@@ -16,6 +16,7 @@ JobEnvironment EnvironmentOf(const CliRequest& request, std::filesystem::path ex
     environment.debugLogPath = PathFromUtf8(request.logPath);
     environment.endpoint = request.endpoint;
     environment.transferRate = request.transferRate;
+    environment.rateAdvice = RateAdvice::CommandLine;
     return environment;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "datagram_transport.h"
+#include "identify_probe.h"
 
 // What a job needs from the front end when it starts.
 struct JobEnvironment {
@@ -20,6 +21,8 @@ struct JobEnvironment {
     // Block transfers ask the printer for this rate; one that does not take
     // it is moved to 115200 bit/s instead.
     int32_t transferRate = 115200;
+    // How a "no reply" message names the remedy for a printer at another rate.
+    RateAdvice rateAdvice = RateAdvice::Window;
 };
 
 class CommObserver {
