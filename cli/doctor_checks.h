@@ -20,16 +20,17 @@ struct DoctorCheck {
 
 struct DoctorReport {
     std::string port;
-    std::vector<DoctorCheck> checks;  // in the order they ran; none after a failure
+    // In the order they ran; after a failed port or access check, no more.
+    std::vector<DoctorCheck> checks;
     ProbeResult probe;                // the identify queries; no rates when not reached
     int code = 0;                     // the job error code of the failed check; 0 when none
 };
 
 // The checks, in order: the port is there (or why not: a USB adapter
-// without its driver), this user may open it and no one else holds it, the
-// adapter's latency timer, and identify at `rate` and then at each other
-// rate of kProbeRates until something answers. The port "TCP/IP" gets one
-// identify at `endpoint`.
+// without its driver), this user may open it and no one else holds it,
+// identify at `rate` and then at each other rate of kProbeRates until
+// something answers, and the adapter's latency timer. The port "TCP/IP"
+// gets one identify at `endpoint`.
 DoctorReport DiagnosePort(const std::string& port, uint32_t rate, const DatagramEndpoint& endpoint);
 
 // "ok", "warning", "failed".

@@ -43,7 +43,7 @@ nlohmann::ordered_json ReportJson(const DoctorReport& report, const std::string&
     }
     return {{"event", "doctor"}, {"port", report.port},   {"ok", report.code == kErrorNone},
             {"code", report.code}, {"system", system},     {"checks", checks},
-            {"identify", rates}};
+            {"rates", rates}};
 }
 
 void PrintReport(const DoctorReport& report) {
