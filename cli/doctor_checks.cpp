@@ -95,7 +95,8 @@ void CheckLatency(DoctorReport& report) {
     std::snprintf(cost, sizeof cost, "every block waits for it: about %.1f s more for 64 KiB",
                   timer->ms * kBlocksOf64KiB / 1000.0);
     Add(report, "latency", CheckStatus::Warning,
-        "the adapter's latency timer is " + ms + ", " + cost, "set it to 1 ms: " + timer->howToLower);
+        "the adapter's latency timer is " + ms + ", " + cost,
+        "set it to 1 ms: " + timer->howToLower);
 }
 
 void CheckIdentify(DoctorReport& report, uint32_t rate) {
@@ -115,8 +116,8 @@ void CheckIdentify(DoctorReport& report, uint32_t rate) {
             }
             if (probe.strayBytes > 0) {
                 status = CheckStatus::Warning;
-                reason += "; " + std::to_string(probe.strayBytes) +
-                          " stray bytes came before the reply";
+                reason +=
+                    "; " + std::to_string(probe.strayBytes) + " stray bytes came before the reply";
                 action += std::string(action.empty() ? "" : "; ") +
                           "noise on the line: check the cable, its shield and ground";
             }

@@ -12,7 +12,7 @@
 enum class CheckStatus { Ok, Warning, Failed };
 
 struct DoctorCheck {
-    std::string check;   // "port", "access", "latency", "identify"
+    std::string check;  // "port", "access", "latency", "identify"
     CheckStatus status = CheckStatus::Ok;
     std::string reason;  // what was found, in plain words
     std::string action;  // what to do; empty when nothing
@@ -22,8 +22,8 @@ struct DoctorReport {
     std::string port;
     // In the order they ran; after a failed port or access check, no more.
     std::vector<DoctorCheck> checks;
-    ProbeResult probe;                // the identify queries; no rates when not reached
-    int code = 0;                     // the job error code of the failed check; 0 when none
+    ProbeResult probe;  // the identify queries; no rates when not reached
+    int code = 0;       // the job error code of the failed check; 0 when none
 };
 
 // The checks, in order: the port is there (or why not: a USB adapter

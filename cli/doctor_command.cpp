@@ -41,8 +41,8 @@ nlohmann::ordered_json ReportJson(const DoctorReport& report, const std::string&
                          {"result", VerdictWord(finding.verdict)},
                          {"bytes", finding.bytesReceived}});
     }
-    return {{"event", "doctor"}, {"port", report.port},   {"ok", report.code == kErrorNone},
-            {"code", report.code}, {"system", system},     {"checks", checks},
+    return {{"event", "doctor"},   {"port", report.port}, {"ok", report.code == kErrorNone},
+            {"code", report.code}, {"system", system},    {"checks", checks},
             {"rates", rates}};
 }
 
@@ -90,8 +90,8 @@ int DoctorCommand(const CliRequest& request) {
     // Each port takes seconds when nothing answers: all at once.
     std::vector<std::future<DoctorReport>> running;
     for (const std::string& port : ports) {
-        running.push_back(std::async(std::launch::async, DiagnosePort, port, rate,
-                                     request.endpoint));
+        running.push_back(
+            std::async(std::launch::async, DiagnosePort, port, rate, request.endpoint));
     }
     std::vector<DoctorReport> reports;
     if (!request.json)

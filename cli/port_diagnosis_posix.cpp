@@ -90,9 +90,8 @@ std::vector<AdapterWithoutPort> AdaptersWithoutPort() {
         const std::string usbId = vendor + ":" + ReadFirstLine(device / "idProduct");
         if (UsbSerialChip(usbId).empty() || HasTty(device, 2))
             continue;
-        found.push_back({usbId, HasBoundInterface(device)
-                                    ? "its driver is bound but made no port"
-                                    : "no driver is bound to it"});
+        found.push_back({usbId, HasBoundInterface(device) ? "its driver is bound but made no port"
+                                                          : "no driver is bound to it"});
     }
     return found;
 }

@@ -111,8 +111,8 @@ std::vector<AdapterWithoutPort> AdaptersWithoutPort() {
 std::optional<LatencyTimer> AdapterLatencyTimer(const std::string& name) {
     // FTDI's driver keeps each port's settings under FTDIBUS\<device>\0000.
     HKEY bus = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS", 0,
-                      KEY_READ, &bus) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS", 0, KEY_READ,
+                      &bus) != ERROR_SUCCESS)
         return std::nullopt;
     std::optional<LatencyTimer> timer;
     char device[256];

@@ -29,10 +29,10 @@ struct RateFinding {
 
 struct ProbeResult {
     ProbeVerdict verdict = ProbeVerdict::Silence;
-    uint32_t rate = 0;          // where the valid reply came (Answers, ForeignIdentity)
-    std::string identity;       // what answered, printable
-    int strayBytes = 0;         // bytes at that rate that were not the reply
-    std::string portError;      // PortFailed: why
+    uint32_t rate = 0;               // where the valid reply came (Answers, ForeignIdentity)
+    std::string identity;            // what answered, printable
+    int strayBytes = 0;              // bytes at that rate that were not the reply
+    std::string portError;           // PortFailed: why
     std::vector<RateFinding> rates;  // each rate tried, in order
 };
 

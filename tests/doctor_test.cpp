@@ -28,25 +28,27 @@ struct DoctorCase {
     int code;
 };
 
+// clang-format off
 const DoctorCase kDoctorCases[] = {
-    {"answers at the asked rate", 9600, {}, PortState::Printer, "identify", CheckStatus::Ok,
-     "ZDV 7714 answers at 9600 bit/s", 0},
-    {"another rate", 115200, {}, PortState::Printer, "identify", CheckStatus::Warning,
-     "answers at 115200 bit/s, not at 9600 bit/s", 0},
-    {"noise before each reply", 9600, {.noiseBytes = 16}, PortState::Printer, "identify",
-     CheckStatus::Warning, "16 stray bytes came before the reply", 0},
-    {"broken frames", 9600, {.badHeaderCheck = true}, PortState::Printer, "identify",
-     CheckStatus::Failed, "bytes arrive but no valid frame at any rate", 3},
-    {"foreign identity", 9600, {.identity = "MODEM 01"}, PortState::Printer, "identify",
-     CheckStatus::Failed, "a device answers 'MODEM 01' at 9600 bit/s", 5},
-    {"silence", 9600, {.silentCommand = kCommandIdentify}, PortState::Printer, "identify",
-     CheckStatus::Failed, "nothing arrives at any rate (9600, 19200, 38400, 57600, 115200 bit/s)",
-     3},
-    {"missing port", 9600, {}, PortState::Missing, "port", CheckStatus::Failed,
-     "does not exist", 1},
-    {"port in use", 9600, {}, PortState::InUse, "access", CheckStatus::Failed,
-     "another program holds the port", 1},
+    {"answers at the asked rate", 9600, {}, PortState::Printer,
+     "identify", CheckStatus::Ok, "ZDV 7714 answers at 9600 bit/s", 0},
+    {"another rate", 115200, {}, PortState::Printer,
+     "identify", CheckStatus::Warning, "answers at 115200 bit/s, not at 9600 bit/s", 0},
+    {"noise before each reply", 9600, {.noiseBytes = 16}, PortState::Printer,
+     "identify", CheckStatus::Warning, "16 stray bytes came before the reply", 0},
+    {"broken frames", 9600, {.badHeaderCheck = true}, PortState::Printer,
+     "identify", CheckStatus::Failed, "bytes arrive but no valid frame at any rate", 3},
+    {"foreign identity", 9600, {.identity = "MODEM 01"}, PortState::Printer,
+     "identify", CheckStatus::Failed, "a device answers 'MODEM 01' at 9600 bit/s", 5},
+    {"silence", 9600, {.silentCommand = kCommandIdentify}, PortState::Printer,
+     "identify", CheckStatus::Failed,
+     "nothing arrives at any rate (9600, 19200, 38400, 57600, 115200 bit/s)", 3},
+    {"missing port", 9600, {}, PortState::Missing,
+     "port", CheckStatus::Failed, "does not exist", 1},
+    {"port in use", 9600, {}, PortState::InUse,
+     "access", CheckStatus::Failed, "another program holds the port", 1},
 };
+// clang-format on
 
 TEST(Doctor, EachFaultGetsItsLineAndExitStatusWithIdentifyQueriesOnly) {
     for (const DoctorCase& c : kDoctorCases) {

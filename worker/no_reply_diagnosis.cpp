@@ -11,6 +11,6 @@ void TCommThread::DiagnoseNoReply(const JobEnvironment& environment) {
     std::vector<uint32_t> others = ProbeRateOrder(static_cast<uint32_t>(environment.portRate));
     others.erase(others.begin());
     const ProbeResult found = ProbeIdentify(environment.portName, others, &log_);
-    link_.Fail(kErrorNoReply, link_.FailureReason() + "; " +
-                                  DescribeOtherRates(found, environment.rateAdvice));
+    link_.Fail(kErrorNoReply,
+               link_.FailureReason() + "; " + DescribeOtherRates(found, environment.rateAdvice));
 }
