@@ -49,6 +49,7 @@ struct Case {
     size_t bytes = 0;  // of the image or font; settings: the number of jobs
     int32_t transferRate = 115200;
     bool udp = false;
+    int latencyMs = 0;  // the printer's USB adapter holds each reply this long
 };
 
 struct Result {
@@ -143,6 +144,8 @@ bool RunOnce(const std::string& simPath, const Case& c, Result& result, std::str
         args.insert(args.end(), {"--udp", "127.0.0.1:0"});
     } else {
         args.insert(args.end(), {"--pace", "--rate", std::to_string(kLineRate)});
+        if (c.latencyMs > 0)
+            args.insert(args.end(), {"--latency-ms", std::to_string(c.latencyMs)});
     }
     SimProcess sim;
     if (!sim.Start(simPath, args, error))
@@ -266,6 +269,12 @@ std::vector<Case> Cases(bool smoke) {
                                {"logo image 64 KiB", Job::Logo, 64 << 10},
                                {"20 settings at 9600", Job::Settings, 20},
                                {"firmware 256 KiB, UDP", Job::Firmware, 256 << 10, 115200, true}};
+    // What an adapter's latency timer costs a transfer: every block waits
+    // for it once.
+    for (int latency : {1, 16}) {
+        cases.push_back({"font 64 KiB, latency " + std::to_string(latency) + " ms", Job::Font,
+                         64 << 10, 115200, false, latency});
+    }
     for (int32_t rate : {230400, 460800, 921600}) {
         cases.push_back(
             {"firmware 256 KiB at " + std::to_string(rate), Job::Firmware, 256 << 10, rate});

@@ -20,6 +20,7 @@ JobEnvironment EnvironmentOf(const CliRequest& request, std::filesystem::path ex
     environment.transferRate = request.transferRate;
     if (request.findRate)
         environment.findRates = RatesToFind(request.transferRate);
+    environment.rateAdvice = RateAdvice::CommandLine;
     return environment;
 }
 

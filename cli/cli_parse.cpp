@@ -228,6 +228,9 @@ CliParse ParseCommandLine(int argc, char** argv) {
 
     app.add_subcommand("ports", "list the serial ports of this machine");
     app.add_subcommand("identify", "identify the printer and print its identity");
+    app.add_subcommand("doctor", "find out why a printer does not answer, with identify queries "
+                                 "only (every serial port without -p; exit 0 when it answers)")
+        ->fallthrough();
 
     ParaOptions para;
     CLI::App* paraCommand = app.add_subcommand("para", "write the print parameters");
@@ -361,6 +364,8 @@ CliParse ParseCommandLine(int argc, char** argv) {
     const std::string name = chosen->get_name();
     if (name == "ports") {
         request.command = CliCommand::Ports;
+    } else if (name == "doctor") {
+        request.command = CliCommand::Doctor;
     } else if (name == "identify") {
         request.command = CliCommand::Identify;
     } else if (name == "para") {

@@ -13,7 +13,7 @@
 #include "setting_packers.h"
 #include "setting_payload.h"
 
-enum class CliCommand { Ports, Identify, Setting, Download, Firmware, CheckFirmware, Logo };
+enum class CliCommand { Ports, Identify, Setting, Download, Firmware, CheckFirmware, Logo, Doctor };
 
 // For CliCommand::Logo: the pictures, in order, and where their image goes
 // besides the printer. The command code and start address are those of

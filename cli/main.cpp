@@ -15,6 +15,7 @@
 #include "cli_logo.h"
 #endif
 #include "default_log_folder.h"
+#include "doctor_command.h"
 #include "interrupts.h"
 #include "json_line.h"
 #include "path_text.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
     CliRequest request = *parsed.request;
     if (request.command == CliCommand::Ports)
         return ListPorts(request);
+    if (request.command == CliCommand::Doctor)
+        return DoctorCommand(request);
     if (request.command == CliCommand::CheckFirmware)
         return CheckFirmwareCommand(request);
 #ifdef PRINTER_CLI_LOGO

@@ -139,6 +139,9 @@ bool ParseSimCommandLine(const std::vector<std::string>& args, SimCommandLine& l
             if (!value(text) ||
                 !ParseInto(arg, text, line.options.eraseMs, error, std::numeric_limits<int>::max()))
                 return false;
+        } else if (arg == "--latency-ms") {
+            if (!value(text) || !ParseInto(arg, text, line.options.latencyMs, error, 255))
+                return false;
         } else if (arg == "--logo-command") {
             if (!value(text) || !ParseInto(arg, text, line.options.logoCommand, error))
                 return false;
@@ -191,6 +194,9 @@ Line:
   --pace                every byte takes its wire time at the current rate
   --erase-ms N          wait N ms more before answering a block whose address
                         is a multiple of 4096
+  --latency-ms N        hold each reply N ms before it leaves, as a USB serial
+                        adapter's latency timer holds a short reply (FTDI: 16
+                        ms unless lowered), 0 to 255
 
 Printer:
   --identity TEXT       the answer to identify (default "ZDV 7714")

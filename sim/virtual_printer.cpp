@@ -42,6 +42,8 @@ std::string ValidateSimOptions(const SimOptions& options) {
                "115200, 230400, 460800 or 921600)";
     if (options.eraseMs < 0)
         return "the erase time must not be negative";
+    if (options.latencyMs < 0 || options.latencyMs > 255)
+        return "the latency timer must be 0 to 255 ms";
     if (IsTakenCommandCode(options.logoCommand)) {
         char text[80];
         std::snprintf(text, sizeof text, "the logo command 0x%02X is taken by another command",
@@ -402,6 +404,8 @@ bool VirtualPrinter::HandleFrame(const CommandFrameIn& frame, Clock::time_point 
     auto delay = std::chrono::milliseconds(std::max(faults.replyDelayMs, 0));
     if (isBlock && frame.parameter % kSectorSize == 0)
         delay += std::chrono::milliseconds(options_.eraseMs);
+    if (line_->IsStream())
+        delay += std::chrono::milliseconds(options_.latencyMs);
     // The reply starts once the command has arrived and any delay is over.
     const Clock::time_point replyStart = std::max(Clock::now(), time + delay);
     const std::vector<uint8_t> reply =

@@ -28,6 +28,9 @@ struct SimOptions {
     uint32_t rate = 9600;  // the printer's line rate at start
     bool pace = false;     // every byte takes its wire time (10 bits) both ways
     int eraseMs = 0;       // extra time before answering a block at a multiple of 4096
+    // A USB serial adapter's latency timer: it holds a short reply this long
+    // before handing it to the tool (serial line only).
+    int latencyMs = 0;
     uint16_t logoCommand = 0x2D;
     std::string stateDir{};  // empty: no state files
 };

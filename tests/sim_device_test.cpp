@@ -323,7 +323,8 @@ TEST(SimCommandLineParse, ReadsEveryOptionAndFault) {
     ASSERT_TRUE(ParseSimCommandLine({"--identity",   "ZDV 77XX",
                                      "--rate",       "115200",
                                      "--pace",       "--erase-ms",
-                                     "40",           "--logo-command",
+                                     "40",           "--latency-ms",
+                                     "16",           "--logo-command",
                                      "0x44",         "--state-dir",
                                      "/tmp/s",       "--link",
                                      "/tmp/printer", "--quiet",
@@ -343,6 +344,7 @@ TEST(SimCommandLineParse, ReadsEveryOptionAndFault) {
     EXPECT_EQ(line.options.rate, 115200u);
     EXPECT_TRUE(line.options.pace);
     EXPECT_EQ(line.options.eraseMs, 40);
+    EXPECT_EQ(line.options.latencyMs, 16);
     EXPECT_EQ(line.options.logoCommand, 0x44);
     EXPECT_EQ(line.options.stateDir, "/tmp/s");
     EXPECT_EQ(line.linkPath, "/tmp/printer");
@@ -371,6 +373,7 @@ TEST(SimCommandLineParse, RejectsWrongArgumentsWithAReason) {
         {"--rate", "96OO"},
         {"--rate"},
         {"--erase-ms", "-5"},
+        {"--latency-ms", "256"},
         {"--logo-command", "0x2E"},
         {"--logo-command", "0x10000"},
         {"--udp", "9100"},

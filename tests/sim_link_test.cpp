@@ -216,6 +216,17 @@ TEST_F(SimOnPty, ADelayedReplyMissesAShortWaitButMeetsALongOne) {
     EXPECT_GE(Clock::now() - before, std::chrono::milliseconds(200));
 }
 
+TEST_F(SimOnPty, AnAdaptersLatencyTimerHoldsEveryReply) {
+    tool.uart.Close();
+    options.latencyMs = 40;
+    Start();
+    for (int i = 0; i < 2; ++i) {
+        const auto before = Clock::now();
+        EXPECT_EQ(tool.Identify(kAnswerTimeoutMs), "ZDV 7714");
+        EXPECT_GE(Clock::now() - before, std::chrono::milliseconds(40));
+    }
+}
+
 TEST_F(SimOnPty, AnswersWithAWrongIdentityWhenToldTo) {
     SimFaults faults;
     faults.identity = "ZDV 7715";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "datagram_transport.h"
+#include "identify_probe.h"
 
 // What a job needs from the front end when it starts.
 struct JobEnvironment {
@@ -25,6 +26,8 @@ struct JobEnvironment {
     // printer at each of these rates in turn and runs at the first that
     // answers.
     std::vector<int32_t> findRates;
+    // How a "no reply" message names the remedy for a printer at another rate.
+    RateAdvice rateAdvice = RateAdvice::Window;
 };
 
 class CommObserver {

@@ -46,6 +46,7 @@ void TCommThread::Execute() {
         }
         const JobEnvironment environment = observer_.CurrentEnvironment();
         RunJob(jobCode_, environment);
+        DiagnoseNoReply(environment);
         SaveLog(environment);
         jobCode_ = kJobIdle;
         {

@@ -1,0 +1,195 @@
+#include "doctor_checks.h"
+
+#include <cstdio>
+
+#include "error_codes.h"
+#include "port_diagnosis.h"
+#include "printer_link.h"
+
+namespace {
+
+// Blocks of a 64 KiB transfer: each waits for the adapter's latency timer.
+constexpr int kBlocksOf64KiB = 65536 / 256;
+
+std::string RateList(const std::vector<RateFinding>& rates) {
+    std::string text;
+    for (const RateFinding& finding : rates)
+        text += (text.empty() ? "" : ", ") + std::to_string(finding.rate);
+    return text + " bit/s";
+}
+
+std::string AdapterName(const std::string& usbId) {
+    const std::string chip = UsbSerialChip(usbId);
+    return usbId + (chip.empty() ? "" : " (" + chip + ")");
+}
+
+void Add(DoctorReport& report, std::string check, CheckStatus status, std::string reason,
+         std::string action = {}, int code = kErrorNone) {
+    report.checks.push_back({std::move(check), status, std::move(reason), std::move(action)});
+    if (status == CheckStatus::Failed && report.code == kErrorNone)
+        report.code = code;
+}
+
+// The port is there; false (with the failed line) when it is not.
+bool CheckPresent(DoctorReport& report, const PortAccessCheck& access) {
+    if (access.access != PortAccess::Missing) {
+        Add(report, "port", CheckStatus::Ok, report.port + " is there");
+        return true;
+    }
+    std::string reason = report.port + " does not exist";
+    std::string action =
+        "check the name (printer-cli ports lists this machine's ports) and that the adapter is "
+        "plugged in";
+    for (const AdapterWithoutPort& adapter : AdaptersWithoutPort()) {
+        reason += "; the USB serial adapter " + AdapterName(adapter.usbId) +
+                  " is plugged in but has no port: " + adapter.problem;
+        action = "install the driver of the adapter's chip, then unplug and plug it in again";
+    }
+    Add(report, "port", CheckStatus::Failed, reason, action, kErrorPortOpen);
+    return false;
+}
+
+bool CheckAccess(DoctorReport& report, const PortAccessCheck& access) {
+    switch (access.access) {
+        case PortAccess::Opens:
+            Add(report, "access", CheckStatus::Ok, "opens for reading and writing");
+            return true;
+        case PortAccess::InUse:
+            Add(report, "access", CheckStatus::Failed, "another program holds the port",
+                "close the program that uses it (a terminal, another printer tool, a modem "
+                "manager), then try again",
+                kErrorPortOpen);
+            return false;
+        case PortAccess::Denied:
+            Add(report, "access", CheckStatus::Failed, "this user may not open the port",
+                "add your user to the group '" +
+                    (access.detail.empty() ? std::string("dialout") : access.detail) +
+                    "' (sudo usermod -aG " +
+                    (access.detail.empty() ? std::string("dialout") : access.detail) +
+                    " $USER) and log in again",
+                kErrorPortOpen);
+            return false;
+        case PortAccess::NotSerial:
+            Add(report, "access", CheckStatus::Failed, report.port + " is not a serial port",
+                "name the printer's serial port", kErrorPortOpen);
+            return false;
+        case PortAccess::Missing:
+        case PortAccess::Failed:
+            break;
+    }
+    Add(report, "access", CheckStatus::Failed, "the port does not open: " + access.detail,
+        "unplug and plug in the adapter, then try again", kErrorPortOpen);
+    return false;
+}
+
+void CheckLatency(DoctorReport& report) {
+    const auto timer = AdapterLatencyTimer(report.port);
+    if (!timer)
+        return;  // not an adapter with a latency timer
+    const std::string ms = std::to_string(timer->ms) + " ms";
+    if (timer->ms <= 2) {
+        Add(report, "latency", CheckStatus::Ok, "the adapter's latency timer is " + ms);
+        return;
+    }
+    char cost[96];
+    std::snprintf(cost, sizeof cost, "every block waits for it: about %.1f s more for 64 KiB",
+                  timer->ms * kBlocksOf64KiB / 1000.0);
+    Add(report, "latency", CheckStatus::Warning,
+        "the adapter's latency timer is " + ms + ", " + cost,
+        "set it to 1 ms: " + timer->howToLower);
+}
+
+void CheckIdentify(DoctorReport& report, uint32_t rate) {
+    report.probe = ProbeIdentify(report.port, ProbeRateOrder(rate));
+    const ProbeResult& probe = report.probe;
+    const std::string at = std::to_string(probe.rate) + " bit/s";
+    switch (probe.verdict) {
+        case ProbeVerdict::Answers: {
+            std::string reason = probe.identity + " answers at " + at;
+            std::string action;
+            CheckStatus status = CheckStatus::Ok;
+            if (probe.rate != rate) {
+                status = CheckStatus::Warning;
+                reason += ", not at " + std::to_string(rate) + " bit/s";
+                action = "use -b " + std::to_string(probe.rate) + " (in the window: pick " +
+                         std::to_string(probe.rate) + " in BAUD RATE)";
+            }
+            if (probe.strayBytes > 0) {
+                status = CheckStatus::Warning;
+                reason +=
+                    "; " + std::to_string(probe.strayBytes) + " stray bytes came before the reply";
+                action += std::string(action.empty() ? "" : "; ") +
+                          "noise on the line: check the cable, its shield and ground";
+            }
+            Add(report, "identify", status, reason, action);
+            return;
+        }
+        case ProbeVerdict::ForeignIdentity:
+            Add(report, "identify", CheckStatus::Failed,
+                "a device answers '" + probe.identity + "' at " + at + ", not a supported printer",
+                "this port leads to another device: find the printer's port", kErrorIdentity);
+            return;
+        case ProbeVerdict::Garbage:
+            Add(report, "identify", CheckStatus::Failed,
+                "bytes arrive but no valid frame at any rate (" + RateList(probe.rates) + ")",
+                "another device or a rate outside the list: check what is attached, or set the "
+                "printer's rate with its own self-test",
+                kErrorNoReply);
+            return;
+        case ProbeVerdict::Silence:
+            Add(report, "identify", CheckStatus::Failed,
+                "nothing arrives at any rate (" + RateList(probe.rates) + ")",
+                "check the cable, the printer's power, and that this is the printer's port",
+                kErrorNoReply);
+            return;
+        case ProbeVerdict::PortFailed:
+            Add(report, "identify", CheckStatus::Failed,
+                "the port could not be opened: " + probe.portError, "try again", kErrorPortOpen);
+            return;
+    }
+}
+
+void CheckDatagram(DoctorReport& report, uint32_t rate, const DatagramEndpoint& endpoint) {
+    PrinterLink link(nullptr);
+    link.SetDatagramEndpoint(endpoint);
+    const bool identified = link.OpenLink(kDatagramPortName, static_cast<int32_t>(rate));
+    link.CloseLink();
+    if (identified) {
+        Add(report, "identify", CheckStatus::Ok,
+            link.Identity() + " answers at " + endpoint.host + ":" + std::to_string(endpoint.port));
+        return;
+    }
+    Add(report, "identify", CheckStatus::Failed, link.FailureReason(),
+        "check --udp, the network and the printer's power", link.ErrorCode());
+}
+
+}  // namespace
+
+const char* CheckStatusWord(CheckStatus status) {
+    switch (status) {
+        case CheckStatus::Ok:
+            return "ok";
+        case CheckStatus::Warning:
+            return "warning";
+        case CheckStatus::Failed:
+            break;
+    }
+    return "failed";
+}
+
+DoctorReport DiagnosePort(const std::string& port, uint32_t rate,
+                          const DatagramEndpoint& endpoint) {
+    DoctorReport report;
+    report.port = port;
+    if (port == kDatagramPortName) {
+        CheckDatagram(report, rate, endpoint);
+        return report;
+    }
+    const PortAccessCheck access = CheckPortAccess(port);
+    if (!CheckPresent(report, access) || !CheckAccess(report, access))
+        return report;
+    CheckIdentify(report, rate);
+    // Sends nothing, and slows every transfer whatever the printer said.
+    CheckLatency(report);
+    return report;
+}

@@ -1,0 +1,110 @@
+#include "doctor_command.h"
+
+#include <cstdio>
+#include <future>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "error_codes.h"
+#include "port_diagnosis.h"
+#include "port_list.h"
+
+namespace {
+
+const char* VerdictWord(ProbeVerdict verdict) {
+    switch (verdict) {
+        case ProbeVerdict::Answers:
+            return "answers";
+        case ProbeVerdict::ForeignIdentity:
+            return "foreign identity";
+        case ProbeVerdict::Garbage:
+            return "bytes, no valid frame";
+        case ProbeVerdict::Silence:
+            return "nothing";
+        case ProbeVerdict::PortFailed:
+            break;
+    }
+    return "port failed";
+}
+
+nlohmann::ordered_json ReportJson(const DoctorReport& report, const std::string& system) {
+    nlohmann::ordered_json checks = nlohmann::ordered_json::array();
+    for (const DoctorCheck& check : report.checks) {
+        checks.push_back({{"check", check.check},
+                          {"status", CheckStatusWord(check.status)},
+                          {"reason", check.reason},
+                          {"action", check.action}});
+    }
+    nlohmann::ordered_json rates = nlohmann::ordered_json::array();
+    for (const RateFinding& finding : report.probe.rates) {
+        rates.push_back({{"rate", finding.rate},
+                         {"result", VerdictWord(finding.verdict)},
+                         {"bytes", finding.bytesReceived}});
+    }
+    return {{"event", "doctor"},   {"port", report.port}, {"ok", report.code == kErrorNone},
+            {"code", report.code}, {"system", system},    {"checks", checks},
+            {"rates", rates}};
+}
+
+void PrintReport(const DoctorReport& report) {
+    std::cout << report.port << "\n";
+    for (const DoctorCheck& check : report.checks) {
+        char head[40];
+        std::snprintf(head, sizeof head, "  %-8s %-9s ", CheckStatusWord(check.status),
+                      check.check.c_str());
+        std::cout << head << check.reason << "\n";
+        if (!check.action.empty())
+            std::cout << std::string(21, ' ') << "to do: " << check.action << "\n";
+    }
+}
+
+}  // namespace
+
+int DoctorExitStatus(const std::vector<DoctorReport>& reports, bool everyPort) {
+    int first = kErrorNone;
+    for (const DoctorReport& report : reports) {
+        if (report.code == kErrorNone && everyPort)
+            return kErrorNone;
+        if (first == kErrorNone)
+            first = report.code;
+    }
+    return first;
+}
+
+int DoctorCommand(const CliRequest& request) {
+    std::vector<std::string> ports = request.ports;
+    const bool everyPort = ports.empty();
+    if (everyPort) {
+        for (const PortInfo& port : AvailablePorts())
+            ports.push_back(port.name);
+    }
+    const std::string system = SystemDescription();
+    if (ports.empty()) {
+        std::cerr << "printer-cli: doctor: this machine (" << system
+                  << ") has no serial port; plug in the printer's adapter, or name a port "
+                     "with -p\n";
+        return kErrorPortOpen;
+    }
+    // A rate that is no line rate starts the identify queries at the first of the list.
+    const uint32_t rate = request.rate > 0 ? static_cast<uint32_t>(request.rate) : kProbeRates[0];
+    // Each port takes seconds when nothing answers: all at once.
+    std::vector<std::future<DoctorReport>> running;
+    for (const std::string& port : ports) {
+        running.push_back(
+            std::async(std::launch::async, DiagnosePort, port, rate, request.endpoint));
+    }
+    std::vector<DoctorReport> reports;
+    if (!request.json)
+        std::cout << "printer-cli doctor on " << system << "\n";
+    for (auto& report : running) {
+        reports.push_back(report.get());
+        // Texts from the system may not be valid UTF-8: replaced, never thrown.
+        if (request.json)
+            std::cout << ReportJson(reports.back(), system)
+                             .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                      << std::endl;
+        else
+            PrintReport(reports.back());
+    }
+    return DoctorExitStatus(reports, everyPort);
+}

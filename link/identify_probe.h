@@ -1,0 +1,54 @@
+// Finds out what is on a serial port by identify queries alone: at each rate
+// of a list, one identify (with its tries and wait) until something answers.
+// Nothing else is ever sent, so a printer in any state is left as it was.
+// Runs on the caller's thread; the port must not be open elsewhere.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link_log.h"
+
+// The rates a printer may be left at, as the window offers them.
+inline constexpr uint32_t kProbeRates[] = {9600, 19200, 38400, 57600, 115200};
+
+enum class ProbeVerdict {
+    Answers,          // a supported printer answered
+    ForeignIdentity,  // a valid reply, from something that is not this printer
+    Garbage,          // bytes arrived at some rate, never a valid frame
+    Silence,          // nothing arrived at any rate
+    PortFailed,       // the port could not be opened
+};
+
+struct RateFinding {
+    uint32_t rate = 0;
+    ProbeVerdict verdict = ProbeVerdict::Silence;
+    int bytesReceived = 0;  // every byte read at this rate
+};
+
+struct ProbeResult {
+    ProbeVerdict verdict = ProbeVerdict::Silence;
+    uint32_t rate = 0;               // where the valid reply came (Answers, ForeignIdentity)
+    std::string identity;            // what answered, printable
+    int strayBytes = 0;              // bytes at that rate that were not the reply
+    std::string portError;           // PortFailed: why
+    std::vector<RateFinding> rates;  // each rate tried, in order
+};
+
+// `first`, then every other rate of kProbeRates in their order.
+std::vector<uint32_t> ProbeRateOrder(uint32_t first);
+
+// Identifies at each of `rates` in turn, opening the port afresh for each,
+// and stops at the first valid reply. `log` (may be null) gets the frames.
+ProbeResult ProbeIdentify(const std::string& portName, const std::vector<uint32_t>& rates,
+                          LinkLog* log = nullptr);
+
+// How the front end names the remedy for a printer at another rate.
+enum class RateAdvice { Window, CommandLine };
+
+// One plain sentence on what a probe of the other rates found, for the end
+// of a "no reply" message: "the printer answers at 115200 bit/s: pick 115200
+// in BAUD RATE", "bytes arrive but no valid frame at any rate", "nothing
+// arrives at any rate".
+std::string DescribeOtherRates(const ProbeResult& result, RateAdvice advice);

@@ -1,0 +1,115 @@
+// printer-cli doctor and the diagnosis after a job without a reply: each
+// fault of the virtual printer against the line it gets and the exit
+// status, with nothing but identify queries sent.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "child_process.h"
+#include "comm_thread.h"
+#include "doctor_checks.h"
+#include "my_uart.h"
+#include "test_observer.h"
+#include "virtual_printer.h"
+
+namespace {
+
+enum class PortState { Printer, Missing, InUse };
+
+struct DoctorCase {
+    const char* name;
+    uint32_t printerRate;
+    SimFaults faults;
+    PortState port;
+    const char* check;  // the last line
+    CheckStatus status;
+    const char* reason;  // a part of its reason
+    int code;
+};
+
+// clang-format off
+const DoctorCase kDoctorCases[] = {
+    {"answers at the asked rate", 9600, {}, PortState::Printer,
+     "identify", CheckStatus::Ok, "ZDV 7714 answers at 9600 bit/s", 0},
+    {"another rate", 115200, {}, PortState::Printer,
+     "identify", CheckStatus::Warning, "answers at 115200 bit/s, not at 9600 bit/s", 0},
+    {"noise before each reply", 9600, {.noiseBytes = 16}, PortState::Printer,
+     "identify", CheckStatus::Warning, "16 stray bytes came before the reply", 0},
+    {"broken frames", 9600, {.badHeaderCheck = true}, PortState::Printer,
+     "identify", CheckStatus::Failed, "bytes arrive but no valid frame at any rate", 3},
+    {"foreign identity", 9600, {.identity = "MODEM 01"}, PortState::Printer,
+     "identify", CheckStatus::Failed, "a device answers 'MODEM 01' at 9600 bit/s", 5},
+    {"silence", 9600, {.silentCommand = kCommandIdentify}, PortState::Printer,
+     "identify", CheckStatus::Failed,
+     "nothing arrives at any rate (9600, 19200, 38400, 57600, 115200 bit/s)", 3},
+    {"missing port", 9600, {}, PortState::Missing,
+     "port", CheckStatus::Failed, "does not exist", 1},
+    {"port in use", 9600, {}, PortState::InUse,
+     "access", CheckStatus::Failed, "another program holds the port", 1},
+};
+// clang-format on
+
+TEST(Doctor, EachFaultGetsItsLineAndExitStatusWithIdentifyQueriesOnly) {
+    for (const DoctorCase& c : kDoctorCases) {
+        SCOPED_TRACE(c.name);
+        VirtualPrinter printer(SimOptions{.rate = c.printerRate});
+        std::string error;
+        ASSERT_TRUE(printer.StartPty(error)) << error;
+        printer.SetFaults(c.faults);
+        TMyUart holder;
+        if (c.port == PortState::InUse) {
+            ASSERT_TRUE(holder.Open(printer.SlavePath(), 9600)) << holder.LastError();
+        }
+        const std::string port =
+            c.port == PortState::Missing ? printer.SlavePath() + "-gone" : printer.SlavePath();
+
+        const DoctorReport report = DiagnosePort(port, 9600, {});
+
+        ASSERT_FALSE(report.checks.empty());
+        const DoctorCheck& last = report.checks.back();
+        EXPECT_EQ(last.check, c.check);
+        EXPECT_EQ(last.status, c.status);
+        EXPECT_NE(last.reason.find(c.reason), std::string::npos) << last.reason;
+        EXPECT_EQ(last.action.empty(), c.status == CheckStatus::Ok) << last.action;
+        EXPECT_EQ(report.code, c.code);
+        const auto commands = printer.Commands();
+        EXPECT_EQ(commands.empty(), c.port != PortState::Printer);
+        for (const ReceivedCommand& command : commands)
+            EXPECT_EQ(command.code, kCommandIdentify);
+        EXPECT_EQ(printer.Rate(), c.printerRate);
+    }
+}
+
+TEST(Doctor, TheProgramExitsWithTheFailedChecksCodeAndTakesJsonAfterTheCommand) {
+    const ChildResult run =
+        RunChild({PRINTER_CLI_PATH, "doctor", "-p", "/dev/no-such-port", "--json"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.out.find("\"port\":\"/dev/no-such-port\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"status\":\"failed\""), std::string::npos) << run.out;
+}
+
+TEST(Doctor, AJobWithoutAReplySaysWhereThePrinterAnswers) {
+    VirtualPrinter printer(SimOptions{.rate = 115200});
+    std::string error;
+    ASSERT_TRUE(printer.StartPty(error)) << error;
+    TestObserver observer;
+    observer.environment.portName = printer.SlavePath();
+    observer.environment.portRate = 9600;
+    observer.environment.exeFolder = ::testing::TempDir();
+    TCommThread worker(observer);
+    ASSERT_TRUE(worker.StartJob(kJobIdentify));
+    ASSERT_TRUE(worker.JobDoneEvent().Wait(20000));
+
+    EXPECT_EQ(worker.ErrorCode(), kErrorNoReply);
+    const std::string reason = worker.FailureReason();
+    EXPECT_NE(reason.find("at 9600 bit/s after 3 tries; the printer answers at 115200 bit/s: "
+                          "pick 115200 in BAUD RATE"),
+              std::string::npos)
+        << reason;
+    for (const ReceivedCommand& command : printer.Commands())
+        EXPECT_EQ(command.code, kCommandIdentify);
+    EXPECT_EQ(printer.Rate(), 115200u);
+}
+
+}  // namespace
