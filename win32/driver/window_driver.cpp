@@ -11,6 +11,7 @@
 //   text ID TEXT             the control ID shows TEXT
 //   layout WIDTH HEIGHT      the client area is WIDTH x HEIGHT and every
 //                            control lies inside its parent's client area
+//   shot FILE                saves what the window shows as a BMP file
 //   close                    closes the window and waits until it has gone
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -112,6 +113,11 @@ void Box(const std::wstring& expected) {
                 text += (text.empty() ? L"" : L" | ") + part;
         }
     }
+    // One line: the text and its detail below it.
+    for (wchar_t& c : text) {
+        if (c == L'\r' || c == L'\n')
+            c = L' ';
+    }
     wprintf(L"box: %ls\n", text.c_str());
     fflush(stdout);
     if (text.find(expected) == std::wstring::npos)
@@ -140,15 +146,21 @@ void File(const std::wstring& path) {
             L"file dialog closing");
 }
 
-// Typing: the text goes into the field itself (a list's edit part), which
-// reports it as an edit of the user's.
+// Typing: the field's text (a list's edit part) is selected and replaced
+// character by character, as the keyboard would.
 void Set(int id, const std::wstring& text) {
     HWND target = Control(id);
     if (ClassOf(target) == L"ComboBox") {
         if (HWND edit = FindWindowExW(target, nullptr, L"Edit", nullptr))
             target = edit;
     }
-    SendMessageW(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(target, EM_SETSEL, 0, -1);
+    if (text.empty())
+        SendMessageW(target, WM_CHAR, VK_BACK, 0);
+    for (const wchar_t c : text)
+        SendMessageW(target, WM_CHAR, c, 0);
+    if (TextOf(target) != text)
+        Fail(L"typed \"" + text + L"\" but the field shows \"" + TextOf(target) + L"\"");
 }
 
 void Layout(int width, int height) {
@@ -175,6 +187,47 @@ void Layout(int width, int height) {
         ++checked;
     }
     wprintf(L"%d controls inside\n", checked);
+}
+
+// The window as the screen shows it, as a 24-bit BMP file.
+void Shot(const std::wstring& path) {
+    RedrawWindow(g_window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT at;
+    GetWindowRect(g_window, &at);
+    const int width = at.right - at.left;
+    const int height = at.bottom - at.top;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;  // bottom-up, as BMP files keep rows
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    header.biSizeImage = stride * static_cast<DWORD>(height);
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                      &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, at.left, at.top, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out)
+        Fail(L"cannot write " + path);
+    fwrite(&file, sizeof file, 1, out);
+    fwrite(&header, sizeof header, 1, out);
+    fwrite(bits, header.biSizeImage, 1, out);
+    fclose(out);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
@@ -227,6 +280,9 @@ int wmain(int argc, wchar_t* argv[]) {
             need(i, 2);
             Layout(_wtoi(argv[i + 1]), _wtoi(argv[i + 2]));
             i += 2;
+        } else if (step == L"shot") {
+            need(i, 1);
+            Shot(argv[++i]);
         } else if (step == L"close") {
             PostMessageW(g_window, WM_CLOSE, 0, 0);
             WaitFor([] { return IsWindow(g_window) ? nullptr : GetDesktopWindow(); }, 20,
