@@ -30,6 +30,7 @@ enum ControlId {
     IDC_DELETE_LOGO,
     IDC_LOGO_DOWNLOAD,
     IDC_LOGO_LIST,
+    IDC_LOGO_PREVIEW,
     // BLUE TOOTH.
     IDC_BT_NAME = 1401,
     IDC_BT_PIN,

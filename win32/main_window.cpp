@@ -56,6 +56,15 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
+// The control that has the focus: a list, not the edit field inside it.
+HWND FocusedControl() {
+    HWND focus = GetFocus();
+    wchar_t name[32] = {};
+    if (focus && GetClassNameW(GetParent(focus), name, 32) && lstrcmpiW(name, WC_COMBOBOXW) == 0)
+        focus = GetParent(focus);
+    return focus;
+}
+
 void ShowFailure(HWND owner, const char* what) {
     MessageBoxW(owner, Wide(what).c_str(), L"PRINTER TOOL", MB_OK | MB_ICONERROR);
 }
@@ -111,6 +120,7 @@ bool MainWindow::Open(int showCommand) {
     if (!folderError.empty())
         ShowMessage({MessageKind::Error, folderError, {}, {}});
     logic_->Start();
+    SetFocus(Control(IDC_PORT));
     return true;
 }
 
@@ -157,6 +167,7 @@ LRESULT CALLBACK MainWindow::PageProc(HWND hwnd, UINT message, WPARAM wParam, LP
         case WM_COMMAND:
         case WM_NOTIFY:
         case WM_CONTEXTMENU:
+        case WM_DRAWITEM:
             return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -183,6 +194,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CONTEXTMENU:
             OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
             return 0;
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item->CtlID != IDC_LOGO_PREVIEW)
+                return FALSE;
+            DrawLogoPreview(*item);
+            return TRUE;
+        }
         case kRunPosted:
             RunPosted();
             return 0;
@@ -190,6 +208,15 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (logic_)
                 Show(logic_->State());
             return 0;
+        case WM_NEXTDLGCTL: {
+            // Tab and Shift+Tab, as a dialog's own procedure moves the focus.
+            const HWND next = LOWORD(lParam)
+                                  ? reinterpret_cast<HWND>(wParam)
+                                  : GetNextDlgTabItem(hwnd_, FocusedControl(), wParam != 0);
+            if (next)
+                SetFocus(next);
+            return 0;
+        }
         case WM_CLOSE:
             Close();
             return 0;

@@ -79,6 +79,7 @@ class MainWindow : private WindowView {
     void ShowField(int id, const TextControl& field);
     void ShowButton(int id, bool enabled);
     void ShowLogoList(const LogoListState& logos);
+    void DrawLogoPreview(const DRAWITEMSTRUCT& item) const;
     void ShowFactoryTab(bool shown);
     void ShowPanel(int part, const StatusPanel& panel);
 
@@ -97,6 +98,7 @@ class MainWindow : private WindowView {
     HFONT font_ = nullptr;
     HFONT statusFont_ = nullptr;
     bool factoryShown_ = false;
+    uint64_t shownLogoVersion_ = 0;
     // Set while Show draws the state: the notifications it causes (EN_CHANGE
     // fires for SetWindowText too) are not the user's.
     bool drawing_ = false;

@@ -185,7 +185,9 @@ void MainWindow::BuildNvramPage(HWND page) {
         Box(404, 8, 100, 26));
     Add(page, WC_LISTBOXW, L"",
         WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP, IDC_LOGO_LIST,
-        Box(4, 42, 500, 158));
+        Box(4, 42, 330, 158));
+    // What the printer will print of the selected picture.
+    Add(page, WC_STATICW, L"", SS_OWNERDRAW | WS_BORDER, IDC_LOGO_PREVIEW, Box(342, 42, 162, 158));
 }
 
 void MainWindow::BuildBlueToothPage(HWND page) {

@@ -144,8 +144,56 @@ void MainWindow::ShowLogoList(const LogoListState& logos) {
         for (const std::string& name : logos.names)
             SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
     }
-    if (static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) != logos.selected)
+    const int shown = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+    if (shown != logos.selected)
         SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(logos.selected), 0);
+    if (!same || shown != logos.selected || shownLogoVersion_ != logos.imageVersion) {
+        shownLogoVersion_ = logos.imageVersion;
+        InvalidateRect(Control(IDC_LOGO_PREVIEW), nullptr, TRUE);
+    }
+}
+
+void MainWindow::DrawLogoPreview(const DRAWITEMSTRUCT& item) const {
+    const RECT& box = item.rcItem;
+    FillRect(item.hDC, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (!logic_)
+        return;
+    const LogoListState& logos = logic_->State().logos;
+    if (logos.selected < 0 || static_cast<size_t>(logos.selected) >= logos.image.records.size())
+        return;
+    const LogoRecord& record = logos.image.records[static_cast<size_t>(logos.selected)];
+    const int width = static_cast<int>(record.bytesPerRow * 8);
+    const int height = static_cast<int>(record.rows);
+    if (width == 0 || height == 0)
+        return;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool dot = LogoDot(logos.image.image, record, static_cast<size_t>(x),
+                                     static_cast<size_t>(y));
+            pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                dot ? 0x000000 : 0xFFFFFF;
+        }
+    }
+    // As large as fits, keeping the dots square.
+    const int roomWidth = box.right - box.left - 4;
+    const int roomHeight = box.bottom - box.top - 4;
+    int shownWidth = roomWidth;
+    int shownHeight = MulDiv(height, roomWidth, width);
+    if (shownHeight > roomHeight) {
+        shownHeight = roomHeight;
+        shownWidth = MulDiv(width, roomHeight, height);
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetStretchBltMode(item.hDC, COLORONCOLOR);
+    StretchDIBits(item.hDC, box.left + 2, box.top + 2, shownWidth, shownHeight, 0, 0, width, height,
+                  pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 void MainWindow::ShowFactoryTab(bool shown) {

@@ -11,6 +11,8 @@
 //   text ID TEXT             the control ID shows TEXT
 //   layout WIDTH HEIGHT      the client area is WIDTH x HEIGHT and every
 //                            control lies inside its parent's client area
+//   key ID VK                presses the key VK (decimal) in control ID
+//   focus ID                 the keyboard focus is in control ID (5 s)
 //   shot FILE                saves what the window shows as a BMP file
 //   close                    closes the window and waits until it has gone
 #define WIN32_LEAN_AND_MEAN
@@ -189,6 +191,26 @@ void Layout(int width, int height) {
     wprintf(L"%d controls inside\n", checked);
 }
 
+// The keyboard focus of the tool's window thread.
+HWND Focus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(g_window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// A key as the keyboard sends it: into the tool's queue, where its message
+// loop sees it first.
+void Key(int id, int key) {
+    HWND target = Control(id);
+    if (ClassOf(target) == L"ComboBox") {
+        if (HWND edit = FindWindowExW(target, nullptr, L"Edit", nullptr))
+            target = edit;
+    }
+    PostMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+    PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(key), 1 | 0xC0000000);
+}
+
 // The window as the screen shows it, as a 24-bit BMP file.
 void Shot(const std::wstring& path) {
     RedrawWindow(g_window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -280,6 +302,20 @@ int wmain(int argc, wchar_t* argv[]) {
             need(i, 2);
             Layout(_wtoi(argv[i + 1]), _wtoi(argv[i + 2]));
             i += 2;
+        } else if (step == L"key") {
+            need(i, 2);
+            Key(_wtoi(argv[i + 1]), _wtoi(argv[i + 2]));
+            i += 2;
+        } else if (step == L"focus") {
+            need(i, 1);
+            const HWND control = Control(_wtoi(argv[++i]));
+            WaitFor(
+                [control] {
+                    const HWND focus = Focus();
+                    return focus && (focus == control || GetParent(focus) == control) ? focus
+                                                                                       : nullptr;
+                },
+                5, L"focus in control " + std::to_wstring(GetDlgCtrlID(control)));
         } else if (step == L"shot") {
             need(i, 1);
             Shot(argv[++i]);
