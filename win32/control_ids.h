@@ -51,4 +51,12 @@ enum ControlId {
 };
 
 // The tabs, in the order they are shown; Factory only when configured.
-enum TabIndex { TAB_PARA, TAB_UPDATE, TAB_NVRAM, TAB_BLUETOOTH, TAB_IRCOMM, TAB_FACTORY, TAB_COUNT };
+enum TabIndex {
+    TAB_PARA,
+    TAB_UPDATE,
+    TAB_NVRAM,
+    TAB_BLUETOOTH,
+    TAB_IRCOMM,
+    TAB_FACTORY,
+    TAB_COUNT
+};

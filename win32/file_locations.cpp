@@ -1,6 +1,7 @@
 #include "file_locations.h"
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "utf8.h"
@@ -12,7 +13,8 @@ constexpr const wchar_t* kFolderName = L"printer-tool\\";
 std::wstring ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             return path;

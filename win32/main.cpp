@@ -2,6 +2,7 @@
 // configuration's.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>

@@ -4,8 +4,8 @@
 
 #include <exception>
 
-#include "utf8.h"
 #include "port_entries.h"
+#include "utf8.h"
 
 namespace {
 
@@ -18,41 +18,48 @@ struct ListIdOf {
     int control;
     ListId list;
 };
-constexpr ListIdOf kLists[] = {
-    {IDC_PORT, ListId::Port},         {IDC_BAUD, ListId::Baud},
-    {IDC_PARA_BAUD, ListId::ParaBaudRate}, {IDC_CODEPAGE, ListId::CodePage},
-    {IDC_DENSITY, ListId::Density},   {IDC_FONT, ListId::Font},
-    {IDC_LINEFEED, ListId::LineFeed}, {IDC_IR_BAUD, ListId::IrBaudRate},
-    {IDC_IR_PROTOCOL, ListId::IrProtocol}};
+constexpr ListIdOf kLists[] = {{IDC_PORT, ListId::Port},
+                               {IDC_BAUD, ListId::Baud},
+                               {IDC_PARA_BAUD, ListId::ParaBaudRate},
+                               {IDC_CODEPAGE, ListId::CodePage},
+                               {IDC_DENSITY, ListId::Density},
+                               {IDC_FONT, ListId::Font},
+                               {IDC_LINEFEED, ListId::LineFeed},
+                               {IDC_IR_BAUD, ListId::IrBaudRate},
+                               {IDC_IR_PROTOCOL, ListId::IrProtocol}};
 
 struct FieldIdOf {
     int control;
     FieldId field;
 };
-constexpr FieldIdOf kFields[] = {
-    {IDC_IDLE, FieldId::Idle},         {IDC_OFF, FieldId::Off},
-    {IDC_MAXFEED, FieldId::MaxFeed},   {IDC_PAGE, FieldId::Page},
-    {IDC_BT_NAME, FieldId::BluetoothName}, {IDC_BT_PIN, FieldId::BluetoothPin},
-    {IDC_MODEL, FieldId::ModelName},   {IDC_SERIAL, FieldId::SerialNo}};
+constexpr FieldIdOf kFields[] = {{IDC_IDLE, FieldId::Idle},
+                                 {IDC_OFF, FieldId::Off},
+                                 {IDC_MAXFEED, FieldId::MaxFeed},
+                                 {IDC_PAGE, FieldId::Page},
+                                 {IDC_BT_NAME, FieldId::BluetoothName},
+                                 {IDC_BT_PIN, FieldId::BluetoothPin},
+                                 {IDC_MODEL, FieldId::ModelName},
+                                 {IDC_SERIAL, FieldId::SerialNo}};
 
 struct ButtonIdOf {
     int control;
     ButtonId button;
 };
 constexpr ButtonIdOf kButtons[] = {
-    {IDC_SET_PARA, ButtonId::SetPara},       {IDC_PROGRAM, ButtonId::Program},
+    {IDC_SET_PARA, ButtonId::SetPara},           {IDC_PROGRAM, ButtonId::Program},
     {IDC_FONT_DOWNLOAD, ButtonId::FontDownload}, {IDC_ADD_LOGO, ButtonId::AddLogo},
-    {IDC_DELETE_LOGO, ButtonId::DeleteLogo}, {IDC_LOGO_DOWNLOAD, ButtonId::LogoDownload},
-    {IDC_SET_BT, ButtonId::SetBluetooth},    {IDC_SET_IR, ButtonId::SetInfrared},
-    {IDC_SET_FACTORY, ButtonId::SetFactory}, {IDC_STEP_SERIAL, ButtonId::StepSerial}};
+    {IDC_DELETE_LOGO, ButtonId::DeleteLogo},     {IDC_LOGO_DOWNLOAD, ButtonId::LogoDownload},
+    {IDC_SET_BT, ButtonId::SetBluetooth},        {IDC_SET_IR, ButtonId::SetInfrared},
+    {IDC_SET_FACTORY, ButtonId::SetFactory},     {IDC_STEP_SERIAL, ButtonId::StepSerial}};
 
 // The button Enter presses on each tab.
-constexpr int kMainButton[TAB_COUNT] = {IDC_SET_PARA,      IDC_PROGRAM, IDC_LOGO_DOWNLOAD,
-                                        IDC_SET_BT,        IDC_SET_IR,  IDC_SET_FACTORY};
+constexpr int kMainButton[TAB_COUNT] = {IDC_SET_PARA, IDC_PROGRAM, IDC_LOGO_DOWNLOAD,
+                                        IDC_SET_BT,   IDC_SET_IR,  IDC_SET_FACTORY};
 
 std::wstring WindowText(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -72,8 +79,7 @@ void ShowFailure(HWND owner, const char* what) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, std::string portOption)
-    : instance_(instance), portOption_(std::move(portOption)),
-      locations_(ChooseFileLocations()) {}
+    : instance_(instance), portOption_(std::move(portOption)), locations_(ChooseFileLocations()) {}
 
 MainWindow::~MainWindow() {
     if (font_)
@@ -100,9 +106,9 @@ bool MainWindow::Open(int showCommand) {
 
     // A dialog of fixed size: no resizing, no minimise or maximise.
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, PT_WINDOW_CLASS, L"PRINTER TOOL", kStyle,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 560, 380, nullptr, nullptr, instance_,
-                            this);
+    hwnd_ =
+        CreateWindowExW(WS_EX_CONTROLPARENT, PT_WINDOW_CLASS, L"PRINTER TOOL", kStyle,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 560, 380, nullptr, nullptr, instance_, this);
     if (!hwnd_)
         return false;
 
@@ -142,7 +148,8 @@ bool MainWindow::TranslateKeys(MSG& message) {
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -292,8 +299,8 @@ void MainWindow::OnContextMenu(HWND target, LPARAM at) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (state.deleteLogo.enabled ? 0 : MF_GRAYED), kMenuDelete,
                 L"&DELETE");
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
-                                      hwnd_, nullptr);
+    const int chosen =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd_, nullptr);
     DestroyMenu(menu);
     if (chosen)
         OnCommand(chosen, 0);

@@ -21,8 +21,8 @@ constexpr const wchar_t* kLongestPanelText = L"SPACE: 65,536 Used, 65,536 Free";
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-const wchar_t* const kTabNames[TAB_COUNT] = {L"PARA", L"UPDATE", L"NVRAM", L"BLUE TOOTH",
-                                             L"IrCOMM", L"Factory"};
+const wchar_t* const kTabNames[TAB_COUNT] = {L"PARA",       L"UPDATE", L"NVRAM",
+                                             L"BLUE TOOTH", L"IrCOMM", L"Factory"};
 
 RECT Box(int x, int y, int width, int height) {
     return RECT{x, y, x + width, y + height};
@@ -31,8 +31,8 @@ RECT Box(int x, int y, int width, int height) {
 // The DPI of the window's monitor; the system's on systems before Windows 10.
 UINT DpiOf(HWND hwnd) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (getDpi)
         return getDpi(hwnd);
     HDC dc = GetDC(nullptr);
@@ -56,8 +56,8 @@ SIZE OuterSize(int clientWidth, int clientHeight, UINT dpi) {
 
 // Courier New throughout; the system maps it when it lacks it.
 HFONT FixedFont(int points, UINT dpi) {
-    return CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE,
-                       FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+    return CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
 }
 
@@ -75,10 +75,10 @@ int TextWidth(HWND hwnd, HFONT font, const std::wstring& text) {
 
 HWND MainWindow::Add(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style,
                      int id, RECT at) {
-    HWND hwnd = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, at.left,
-                                at.top, at.right - at.left, at.bottom - at.top, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, at.left, at.top,
+                        at.right - at.left, at.bottom - at.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     placed_.push_back({hwnd, at});
     return hwnd;
 }
@@ -101,18 +101,20 @@ void MainWindow::BuildControls() {
                 Box(6, 36, kClientWidth - 12, 0));
     // The pages hold the tabs' controls; as children of the tab control they
     // are drawn over it and Tab walks into the shown one.
-    SetWindowLongPtrW(tabs_, GWL_EXSTYLE, GetWindowLongPtrW(tabs_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    SetWindowLongPtrW(tabs_, GWL_EXSTYLE,
+                      GetWindowLongPtrW(tabs_, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     for (int i = 0; i < TAB_COUNT; ++i) {
         if (i != TAB_FACTORY) {
             TCITEMW item{};
             item.mask = TCIF_TEXT;
             item.pszText = const_cast<wchar_t*>(kTabNames[i]);
-            SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&item));
         }
-        pages_[i] = CreateWindowExW(WS_EX_CONTROLPARENT, L"PrinterToolPage", kTabNames[i],
-                                    WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 10, 10, tabs_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE_FIRST + i)),
-                                    instance_, nullptr);
+        pages_[i] = CreateWindowExW(
+            WS_EX_CONTROLPARENT, L"PrinterToolPage", kTabNames[i], WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
+            10, 10, tabs_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PAGE_FIRST + i)),
+            instance_, nullptr);
     }
     BuildParaPage(pages_[TAB_PARA]);
     BuildUpdatePage(pages_[TAB_UPDATE]);
@@ -121,9 +123,9 @@ void MainWindow::BuildControls() {
     BuildIrCommPage(pages_[TAB_IRCOMM]);
     BuildFactoryPage(pages_[TAB_FACTORY]);
 
-    status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0,
-                              0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)),
-                              instance_, nullptr);
+    status_ = CreateWindowExW(
+        0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0, 0, 0, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), instance_, nullptr);
     for (const int id : {IDC_IDLE, IDC_OFF, IDC_MAXFEED, IDC_PAGE})
         SendMessageW(Control(id), EM_LIMITTEXT, 4, 0);
     ApplyDpi(DpiOf(hwnd_));
@@ -232,7 +234,8 @@ void MainWindow::ApplyDpi(UINT dpi) {
         DeleteObject(statusFont_);
     for (int points = kFontPoints; points >= 6; --points) {
         statusFont_ = FixedFont(points, dpi);
-        if (points == 6 || TextWidth(hwnd_, statusFont_, kLongestPanelText) <= scaled(kFirstPanelWidth - 8))
+        if (points == 6 ||
+            TextWidth(hwnd_, statusFont_, kLongestPanelText) <= scaled(kFirstPanelWidth - 8))
             break;
         DeleteObject(statusFont_);
     }
@@ -289,10 +292,15 @@ void MainWindow::FitPortDropDown() {
     int widest = rect.right - rect.left;
     const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        std::wstring text(
+            static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) +
+                1,
+            L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(text.data()));
         text.resize(wcslen(text.c_str()));
-        widest = std::max(widest, TextWidth(combo, font_, text) + MulDiv(28, static_cast<int>(dpi_), 96));
+        widest = std::max(widest,
+                          TextWidth(combo, font_, text) + MulDiv(28, static_cast<int>(dpi_), 96));
     }
     SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest), 0);
 }

@@ -13,13 +13,18 @@ namespace {
 
 std::wstring TextOf(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
 std::wstring ItemText(HWND combo, int index) {
-    std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0)) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    std::wstring text(
+        static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0)) +
+            1,
+        L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.data()));
     text.resize(wcslen(text.c_str()));
     return text;
 }
@@ -103,7 +108,8 @@ void MainWindow::ShowList(int id, const ListControl& list) {
     if (!same) {
         SendMessageW(combo, CB_RESETCONTENT, 0, 0);
         for (size_t i = 0; i < list.entries.size(); ++i)
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ShownEntry(list, i).c_str()));
+            SendMessageW(combo, CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(ShownEntry(list, i).c_str()));
         if (id == IDC_PORT)
             FitPortDropDown();
     }
@@ -134,8 +140,11 @@ void MainWindow::ShowLogoList(const LogoListState& logos) {
     const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     bool same = count == static_cast<int>(logos.names.size());
     for (int i = 0; same && i < count; ++i) {
-        std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        std::wstring text(
+            static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1,
+            L'\0');
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(text.data()));
         text.resize(wcslen(text.c_str()));
         same = text == Wide(logos.names[static_cast<size_t>(i)]);
     }
@@ -169,8 +178,8 @@ void MainWindow::DrawLogoPreview(const DRAWITEMSTRUCT& item) const {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const bool dot = LogoDot(logos.image.image, record, static_cast<size_t>(x),
-                                     static_cast<size_t>(y));
+            const bool dot =
+                LogoDot(logos.image.image, record, static_cast<size_t>(x), static_cast<size_t>(y));
             pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
                 dot ? 0x000000 : 0xFFFFFF;
         }
@@ -217,14 +226,20 @@ void MainWindow::ShowFactoryTab(bool shown) {
 
 void MainWindow::ShowPanel(int part, const StatusPanel& panel) {
     const std::wstring text = Wide(panel.text);
-    std::wstring shown(static_cast<size_t>(LOWORD(SendMessageW(status_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0))) + 1, L'\0');
-    SendMessageW(status_, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(shown.data()));
+    std::wstring shown(static_cast<size_t>(LOWORD(SendMessageW(status_, SB_GETTEXTLENGTHW,
+                                                               static_cast<WPARAM>(part), 0))) +
+                           1,
+                       L'\0');
+    SendMessageW(status_, SB_GETTEXTW, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(shown.data()));
     shown.resize(wcslen(shown.c_str()));
     if (shown != text)
-        SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(part),
+                     reinterpret_cast<LPARAM>(text.c_str()));
     // The bar shows the tip only when the panel cuts its text off.
     const std::wstring tip = panel.toolTip.empty() ? text : Wide(panel.toolTip);
-    SendMessageW(status_, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(tip.c_str()));
+    SendMessageW(status_, SB_SETTIPTEXTW, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(tip.c_str()));
 }
 
 std::string MainWindow::AskForFile(const FileRequest& request) {
@@ -242,8 +257,8 @@ std::string MainWindow::AskForFile(const FileRequest& request) {
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
     // Existing files only; the process's current folder stays where it is.
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                   OFN_NOCHANGEDIR;
+    dialog.Flags =
+        OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&dialog))
         return {};
     return Utf8(file);

@@ -1,6 +1,7 @@
 #include "result_sound.h"
 
 #include <windows.h>
+
 #include <mmsystem.h>
 
 #include "utf8.h"

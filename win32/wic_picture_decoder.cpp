@@ -1,6 +1,7 @@
 #include "wic_picture_decoder.h"
 
 #include <windows.h>
+
 #include <wincodec.h>
 
 #include <cstdio>

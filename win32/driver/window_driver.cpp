@@ -17,6 +17,7 @@
 //   close                    closes the window and waits until it has gone
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -170,7 +171,8 @@ void Layout(int width, int height) {
     GetClientRect(g_window, &client);
     wprintf(L"client area: %ld x %ld\n", client.right, client.bottom);
     if (client.right != width || client.bottom != height)
-        Fail(L"the client area is not " + std::to_wstring(width) + L" x " + std::to_wstring(height));
+        Fail(L"the client area is not " + std::to_wstring(width) + L" x " +
+             std::to_wstring(height));
     int checked = 0;
     for (HWND hwnd : Descendants(g_window)) {
         const HWND parent = GetParent(hwnd);
@@ -180,8 +182,8 @@ void Layout(int width, int height) {
         GetWindowRect(hwnd, &at);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&at), 2);
         if (at.left < 0 || at.top < 0 || at.right > inner.right || at.bottom > inner.bottom) {
-            Fail(L"control " + std::to_wstring(GetDlgCtrlID(hwnd)) + L" (" + ClassOf(hwnd) + L" \"" +
-                 TextOf(hwnd) + L"\") at " + std::to_wstring(at.left) + L"," +
+            Fail(L"control " + std::to_wstring(GetDlgCtrlID(hwnd)) + L" (" + ClassOf(hwnd) +
+                 L" \"" + TextOf(hwnd) + L"\") at " + std::to_wstring(at.left) + L"," +
                  std::to_wstring(at.top) + L"-" + std::to_wstring(at.right) + L"," +
                  std::to_wstring(at.bottom) + L" lies outside its parent's " +
                  std::to_wstring(inner.right) + L" x " + std::to_wstring(inner.bottom));
@@ -230,8 +232,8 @@ void Shot(const std::wstring& path) {
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                      &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
+                                      DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, at.left, at.top, SRCCOPY);
     GdiFlush();
@@ -295,8 +297,8 @@ int wmain(int argc, wchar_t* argv[]) {
             need(i, 2);
             const std::wstring shown = TextOf(Control(_wtoi(argv[i + 1])));
             if (shown != argv[i + 2])
-                Fail(L"control " + std::wstring(argv[i + 1]) + L" shows \"" + shown + L"\", not \"" +
-                     argv[i + 2] + L"\"");
+                Fail(L"control " + std::wstring(argv[i + 1]) + L" shows \"" + shown +
+                     L"\", not \"" + argv[i + 2] + L"\"");
             i += 2;
         } else if (step == L"layout") {
             need(i, 2);
@@ -313,7 +315,7 @@ int wmain(int argc, wchar_t* argv[]) {
                 [control] {
                     const HWND focus = Focus();
                     return focus && (focus == control || GetParent(focus) == control) ? focus
-                                                                                       : nullptr;
+                                                                                      : nullptr;
                 },
                 5, L"focus in control " + std::to_wstring(GetDlgCtrlID(control)));
         } else if (step == L"shot") {
