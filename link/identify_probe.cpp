@@ -27,20 +27,6 @@ class CountingTransport : public UartTransport {
     int received = 0;
 };
 
-std::string Printable(const uint8_t* bytes, size_t count) {
-    std::string text;
-    for (size_t i = 0; i < count; ++i) {
-        if (bytes[i] >= 0x20 && bytes[i] < 0x7F) {
-            text += static_cast<char>(bytes[i]);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", bytes[i]);
-            text += escaped;
-        }
-    }
-    return text;
-}
-
 bool Supported(const std::string& identity) {
     return std::any_of(std::begin(kAcceptedIdentities), std::end(kAcceptedIdentities),
                        [&](const char* accepted) { return identity == accepted; });
@@ -89,7 +75,7 @@ ProbeResult ProbeIdentify(const std::string& portName, const std::vector<uint32_
                 Supported(identity) ? ProbeVerdict::Answers : ProbeVerdict::ForeignIdentity;
             result.verdict = finding.verdict;
             result.rate = rate;
-            result.identity = Printable(buffer, std::min(got, 8));
+            result.identity = PrintableIdentity(buffer, static_cast<size_t>(std::min(got, 8)));
             result.strayBytes = std::max(0, line.received - (kFrameHeaderSize + got));
             result.rates.push_back(finding);
             break;

@@ -11,9 +11,9 @@ void PauseMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// The identity as the user should read it: printable bytes as they are,
-// anything else as \xNN.
-std::string Printable(const uint8_t* bytes, size_t count) {
+}  // namespace
+
+std::string PrintableIdentity(const uint8_t* bytes, size_t count) {
     std::string text;
     for (size_t i = 0; i < count; ++i) {
         if (bytes[i] >= 0x20 && bytes[i] < 0x7F) {
@@ -26,8 +26,6 @@ std::string Printable(const uint8_t* bytes, size_t count) {
     }
     return text;
 }
-
-}  // namespace
 
 PrinterLink::PrinterLink(LinkLog* log) : log_(log), frames_(log) {}
 
@@ -132,7 +130,7 @@ bool PrinterLink::IdentifyDevice() {
             return true;
         }
     }
-    Fail(kErrorIdentity, "the device on " + Where() + " answered '" + Printable(buffer, 8) +
+    Fail(kErrorIdentity, "the device on " + Where() + " answered '" + PrintableIdentity(buffer, 8) +
                              "', not a supported printer");
     return false;
 }

@@ -32,6 +32,10 @@ inline constexpr const char* kAcceptedIdentities[] = {"ZDV 7714", "ZDV 77XX"};
 
 // Where a link goes, for messages: "COM3 at 9600 bit/s" or
 // "127.0.0.1:9100 (UDP)" for the datagram port name.
+// An identity as the user should read it: printable bytes as they are,
+// anything else as \xNN.
+std::string PrintableIdentity(const uint8_t* bytes, size_t count);
+
 std::string DescribeLink(const std::string& portName, uint32_t rate,
                          const DatagramEndpoint& endpoint);
 
