@@ -1,0 +1,27 @@
+#include "option_values.h"
+
+#include "int_conversion.h"
+
+std::optional<std::string> FirstNonInteger(
+    std::initializer_list<std::pair<const char*, const std::string&>> options) {
+    for (const auto& [option, text] : options) {
+        if (!ParseInt32(text))
+            return std::string(option) + ": " + InvalidIntegerMessage(text);
+    }
+    return std::nullopt;
+}
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<std::string> UseSetting(CliRequest& request, const std::string& command,
+                                      const char* settingName, const PackResult& packed) {
+    if (!packed.payload)
+        return command + ": " + packed.error;
+    request.command = CliCommand::Setting;
+    request.settingName = settingName;
+    request.payload = *packed.payload;
+    return std::nullopt;
+}
