@@ -21,10 +21,12 @@ struct LogoOptions {
 };
 
 std::optional<std::string> ReadLogo(const LogoOptions& logo, CliRequest& request) {
-    if (auto bad = FirstNonInteger({{"--size", logo.size},
-                                    {"--width", logo.width},
-                                    {"--command", logo.command},
-                                    {"--address", logo.address}}))
+    // The address may be any 32-bit pattern ("$FFFFFF00"); the transfer
+    // checks the range the image covers.
+    if (auto bad = FirstRefusal({OutsideRange("--size", logo.size, 1, INT32_MAX, false),
+                                 OutsideRange("--width", logo.width, 1, INT32_MAX, false),
+                                 OutsideRange("--command", logo.command, 0, kMaxCommandCode, false),
+                                 FirstNonInteger({{"--address", logo.address}})}))
         return bad;
     request.command = CliCommand::Logo;
     request.logo = {logo.pictures, *ParseInt32(logo.size), *ParseInt32(logo.width), logo.output,

@@ -1,12 +1,46 @@
 #include "option_values.h"
 
 #include "int_conversion.h"
+#include "printer_text.h"
 
 std::optional<std::string> FirstNonInteger(
     std::initializer_list<std::pair<const char*, const std::string&>> options) {
     for (const auto& [option, text] : options) {
         if (!ParseInt32(text))
             return std::string(option) + ": " + InvalidIntegerMessage(text);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> OutsideRange(const char* option, const std::string& text, int32_t low,
+                                        int32_t high, bool trim) {
+    const std::string_view converted = trim ? TrimBlanks(text) : std::string_view(text);
+    const auto value = ParseInt32(converted);
+    if (!value)
+        return std::string(option) + ": " + InvalidIntegerMessage(converted);
+    if (*value < low || *value > high)
+        return std::string(option) + ": '" + std::string(converted) + "' is outside " +
+               std::to_string(low) + ".." + std::to_string(high);
+    return std::nullopt;
+}
+
+std::optional<std::string> NotALineRate(const char* option, const std::string& text) {
+    const auto value = ParseInt32(text);
+    if (!value)
+        return std::string(option) + ": " + InvalidIntegerMessage(text);
+    std::string list;
+    for (const int32_t rate : kLineRates) {
+        if (*value == rate)
+            return std::nullopt;
+        list += (list.empty() ? "" : ", ") + std::to_string(rate);
+    }
+    return std::string(option) + ": '" + text + "' is not one of the line rates " + list;
+}
+
+std::optional<std::string> FirstRefusal(std::initializer_list<std::optional<std::string>> checks) {
+    for (const auto& check : checks) {
+        if (check)
+            return check;
     }
     return std::nullopt;
 }

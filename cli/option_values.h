@@ -12,6 +12,9 @@
 #include "cli_request.h"
 #include "setting_packers.h"
 
+// Frames carry a 16-bit command code.
+inline constexpr int32_t kMaxCommandCode = 0xFFFF;
+
 // Index of `value` (any case) in `names`, for choices that CLI11 has already
 // checked; -1 when it is none of them.
 template <size_t N>
@@ -34,6 +37,19 @@ CLI::IsMember Choices(const std::array<const char*, N>& names) {
 // does not convert; nothing when all do.
 std::optional<std::string> FirstNonInteger(
     std::initializer_list<std::pair<const char*, const std::string&>> options);
+
+// The usage error for a number option whose text does not convert or whose
+// value lies outside low..high ("--idle: '-1' is outside 0..65535"); nothing
+// when it fits. `trim` drops blanks around the text first, as the window does
+// for its numeric fields (never for rates).
+std::optional<std::string> OutsideRange(const char* option, const std::string& text, int32_t low,
+                                        int32_t high, bool trim = true);
+
+// The same for a line rate, which must be one of the tool's rate list.
+std::optional<std::string> NotALineRate(const char* option, const std::string& text);
+
+// The first of several checks that refuses its value.
+std::optional<std::string> FirstRefusal(std::initializer_list<std::optional<std::string>> checks);
 
 // The name a file is shown by: its last path element.
 std::string FileName(const std::string& path);

@@ -24,9 +24,15 @@ struct ParaOptions {
 };
 
 std::optional<std::string> ReadPara(const ParaOptions& para, CliRequest& request) {
+    if (auto refused =
+            FirstRefusal({NotALineRate("--rate", para.rate),
+                          OutsideRange("--codepage", para.codePage, 0, kMaxCodePageNumber, false),
+                          OutsideRange("--idle", para.idle, 0, kMaxParaNumber),
+                          OutsideRange("--off", para.off, 0, kMaxParaNumber),
+                          OutsideRange("--max-feed", para.maxFeed, 0, kMaxParaNumber),
+                          OutsideRange("--page-len", para.pageLength, 0, kMaxParaNumber)}))
+        return refused;
     const auto codePage = ParseInt32(para.codePage);
-    if (!codePage)
-        return "--codepage: " + InvalidIntegerMessage(para.codePage);
     ParaSettings values;
     values.rateText = para.rate;
     values.codePageIndex = 0;

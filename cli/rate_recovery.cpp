@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "setting_packers.h"
 
-// The rates of the window's BAUD RATE list.
-constexpr int32_t kListedRates[] = {9600, 19200, 38400, 57600, 115200};
+namespace {
 
 bool TakesValue(const std::string& argument, std::initializer_list<const char*> names) {
     return std::find(names.begin(), names.end(), argument) != names.end();
@@ -27,8 +26,8 @@ std::string Quoted(const std::string& argument) {
 }  // namespace
 
 std::vector<int32_t> RatesToFind(int32_t transferRate) {
-    std::vector<int32_t> rates = {kListedRates[0], transferRate};
-    for (const int32_t rate : kListedRates) {
+    std::vector<int32_t> rates = {kLineRates[0], transferRate};
+    for (const int32_t rate : kLineRates) {
         if (std::find(rates.begin(), rates.end(), rate) == rates.end())
             rates.push_back(rate);
     }

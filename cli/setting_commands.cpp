@@ -40,7 +40,9 @@ CommandEntry AddInfraredCommand(CLI::App& app) {
     command->add_option("--protocol", ir->protocol, "infrared protocol")
         ->check(Choices(kIrProtocols))
         ->capture_default_str();
-    return {command, [ir](CliRequest& request) {
+    return {command, [ir](CliRequest& request) -> std::optional<std::string> {
+                if (auto refused = NotALineRate("--rate", ir->rate))
+                    return refused;
                 IrSettings values;
                 values.rateText = ir->rate;
                 values.protocolIndex = IndexOf(kIrProtocols, ir->protocol);

@@ -46,8 +46,9 @@ CommandEntry AddDownloadCommand(CLI::App& app) {
     command->add_option("FILE", download->file, "the file to send")->required();
     AddDryRun(*command, download->dryRun, "file");
     return {command, [download](CliRequest& request) -> std::optional<std::string> {
-                if (auto bad = FirstNonInteger(
-                        {{"--command", download->code}, {"--address", download->address}}))
+                if (auto bad = FirstRefusal(
+                        {OutsideRange("--command", download->code, 0, kMaxCommandCode, false),
+                         FirstNonInteger({{"--address", download->address}})}))
                     return bad;
                 request.command = CliCommand::Download;
                 request.download = {PathFromUtf8(download->file), FileName(download->file),

@@ -12,6 +12,13 @@
 #include "printer_commands.h"
 #include "setting_payload.h"
 
+// What the payload fields hold. The packers keep only a number's low bits,
+// as the window always has, so a front end that takes numbers from anywhere
+// checks them against these first.
+inline constexpr int32_t kLineRates[] = {9600, 19200, 38400, 57600, 115200};  // the rate lists
+inline constexpr int32_t kMaxCodePageNumber = 0xFF;                           // one byte
+inline constexpr int32_t kMaxParaNumber = 0xFFFF;  // idle, off, max feed, page length: two bytes
+
 // PARA tab.
 struct ParaSettings {
     std::string rateText;  // the rate list's text, untrimmed ("  9600")

@@ -47,7 +47,7 @@ TEST(CliParsing, ParaDefaultsAreTheWindowsDefaults) {
 TEST(CliParsing, ParaOptionsReachTheirBytes) {
     const CliParse parsed =
         Parse({"-p",     "TCP/IP",     "--udp", "localhost:9200", "para", "--rate",
-               "$1C200", "--codepage", "300",   "--density",      "DARK", "--font",
+               "$1C200", "--codepage", "0x2C",  "--density",      "DARK", "--font",
                "e",      "--line",     "cr",    "--idle",         "0x10", "--off",
                "5",      "--max-feed", "1",     "--page-len",     "65535"});
     ASSERT_TRUE(parsed.request);
@@ -209,6 +209,31 @@ TEST_F(CliAgainstPrinter, EachFailureClassHasItsExitStatusAndAPlainReason) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("'9600 ' is not a valid integer value"), std::string::npos) << r.err;
     EXPECT_EQ(printer.CommandCount(), before);  // nothing was sent
+}
+
+// A value its field cannot hold is refused before the port is opened: the
+// printer hears nothing and the message names the option and what it takes.
+TEST_F(CliAgainstPrinter, ValuesOutsideTheirFieldsAreRefusedUnsent) {
+    struct Refused {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Refused refused[] = {
+        {{"para", "--codepage", "999"}, "--codepage: '999' is outside 0..255"},
+        {{"para", "--idle", "-1"}, "--idle: '-1' is outside 0..65535"},
+        {{"para", "--idle", "99999999"}, "--idle: '99999999' is outside 0..65535"},
+        {{"para", "--page-len", "65536"}, "--page-len: '65536' is outside 0..65535"},
+        {{"para", "--rate", "12345"},
+         "--rate: '12345' is not one of the line rates 9600, 19200, 38400, 57600, 115200"},
+        {{"ir", "--rate", "7"}, "--rate: '7' is not one of the line rates"},
+        {{"download", "--command", "0x10000", "x.bin"}, "--command: '0x10000' is outside 0..65535"},
+    };
+    for (const Refused& c : refused) {
+        const ChildResult r = Cli(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.reason;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(printer.CommandCount(), 0u);
 }
 
 TEST_F(CliAgainstPrinter, TransferCommandsSendTheirFilesAndRefuseBadInputUnsent) {
