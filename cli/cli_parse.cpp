@@ -43,7 +43,7 @@ int UsageError(const std::string& message) {
 
 CommandEntry AddPortsCommand(CLI::App& app) {
     return {app.add_subcommand("ports", "list the serial ports of this machine"),
-            [](CliRequest& request) -> std::optional<std::string> {
+            [](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 request.command = CliCommand::Ports;
                 return std::nullopt;
             }};
@@ -51,7 +51,7 @@ CommandEntry AddPortsCommand(CLI::App& app) {
 
 CommandEntry AddIdentifyCommand(CLI::App& app) {
     return {app.add_subcommand("identify", "identify the printer and print its identity"),
-            [](CliRequest& request) -> std::optional<std::string> {
+            [](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 request.command = CliCommand::Identify;
                 return std::nullopt;
             }};
@@ -65,6 +65,10 @@ CliParse ParseCommandLine(int argc, char** argv) {
     app.require_subcommand(1);
 
     const CommandReader readLink = AddLinkOptions(app);
+    std::string configPath;
+    app.add_option("--config", configPath,
+                   "the window's configuration file (printer-tool.ini): the setting commands "
+                   "take every value the command line leaves out from it");
     // In the order --help lists them.
     const std::vector<CommandEntry> commands = {
         AddPortsCommand(app),         AddIdentifyCommand(app), AddParaCommand(app),
@@ -85,11 +89,18 @@ CliParse ParseCommandLine(int argc, char** argv) {
     }
 
     CliRequest request;
+    ConfigDefaults config;
+    if (!configPath.empty()) {
+        if (const auto error = LoadConfigDefaults(configPath, config)) {
+            result.exitCode = UsageError(*error);
+            return result;
+        }
+    }
     const CLI::App* chosen = app.get_subcommands().front();
     const auto entry = std::find_if(commands.begin(), commands.end(),
                                     [&](const CommandEntry& c) { return c.command == chosen; });
     for (const CommandReader& read : {readLink, entry->read}) {
-        if (const auto error = read(request)) {
+        if (const auto error = read(request, config)) {
             result.exitCode = UsageError(*error);
             return result;
         }

@@ -108,5 +108,5 @@ CommandReader AddLinkOptions(CLI::App& app) {
                  "print JSON Lines on stdout: progress and one result object (with several "
                  "ports one per port, then a summary)");
     app.add_flag("-q,--quiet", link->quiet, "print nothing but the result and errors");
-    return [link](CliRequest& request) { return ReadLink(*link, request); };
+    return [link](CliRequest& request, const ConfigDefaults&) { return ReadLink(*link, request); };
 }

@@ -12,29 +12,37 @@ std::optional<std::string> FirstNonInteger(
     return std::nullopt;
 }
 
-std::optional<std::string> OutsideRange(const char* option, const std::string& text, int32_t low,
-                                        int32_t high, bool trim) {
+std::optional<std::string> OutsideRange(const std::string& option, const std::string& text,
+                                        int32_t low, int32_t high, bool trim) {
     const std::string_view converted = trim ? TrimBlanks(text) : std::string_view(text);
     const auto value = ParseInt32(converted);
     if (!value)
-        return std::string(option) + ": " + InvalidIntegerMessage(converted);
+        return option + ": " + InvalidIntegerMessage(converted);
     if (*value < low || *value > high)
-        return std::string(option) + ": '" + std::string(converted) + "' is outside " +
-               std::to_string(low) + ".." + std::to_string(high);
+        return option + ": '" + std::string(converted) + "' is outside " + std::to_string(low) +
+               ".." + std::to_string(high);
     return std::nullopt;
 }
 
-std::optional<std::string> NotALineRate(const char* option, const std::string& text) {
+std::optional<std::string> NotALineRate(const std::string& option, const std::string& text) {
     const auto value = ParseInt32(text);
     if (!value)
-        return std::string(option) + ": " + InvalidIntegerMessage(text);
+        return option + ": " + InvalidIntegerMessage(text);
     std::string list;
     for (const int32_t rate : kLineRates) {
         if (*value == rate)
             return std::nullopt;
         list += (list.empty() ? "" : ", ") + std::to_string(rate);
     }
-    return std::string(option) + ": '" + text + "' is not one of the line rates " + list;
+    return option + ": '" + text + "' is not one of the line rates " + list;
+}
+
+ValueSource Pick(const CLI::App& command, const std::string& option, const std::string& given,
+                 const ConfigDefaults& config, const std::string& fileKey,
+                 const std::string& fileText) {
+    if (command.count(option) > 0 || !config.settings)
+        return {given, option};
+    return {fileText, option + " (" + fileKey + ")"};
 }
 
 std::optional<std::string> FirstRefusal(std::initializer_list<std::optional<std::string>> checks) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "cli_command.h"
 #include "cli_request.h"
 #include "setting_packers.h"
 
@@ -42,11 +43,22 @@ std::optional<std::string> FirstNonInteger(
 // value lies outside low..high ("--idle: '-1' is outside 0..65535"); nothing
 // when it fits. `trim` drops blanks around the text first, as the window does
 // for its numeric fields (never for rates).
-std::optional<std::string> OutsideRange(const char* option, const std::string& text, int32_t low,
-                                        int32_t high, bool trim = true);
+std::optional<std::string> OutsideRange(const std::string& option, const std::string& text,
+                                        int32_t low, int32_t high, bool trim = true);
 
 // The same for a line rate, which must be one of the tool's rate list.
-std::optional<std::string> NotALineRate(const char* option, const std::string& text);
+std::optional<std::string> NotALineRate(const std::string& option, const std::string& text);
+
+// The text a setting is written with, and the name messages give it: the
+// option as given; else, with --config, the file's value, named by its key
+// ("--rate ([PARA] BAUDRATE in printer-tool.ini)"); else the option's default.
+struct ValueSource {
+    std::string text;
+    std::string name;
+};
+ValueSource Pick(const CLI::App& command, const std::string& option, const std::string& given,
+                 const ConfigDefaults& config, const std::string& fileKey,
+                 const std::string& fileText);
 
 // The first of several checks that refuses its value.
 std::optional<std::string> FirstRefusal(std::initializer_list<std::optional<std::string>> checks);

@@ -28,7 +28,8 @@ CommandEntry AddFontCommand(CLI::App& app) {
         app.add_subcommand("font", "download a font image (command 0x63 from address 0)");
     command->add_option("FILE", font->file, "the font image")->required();
     AddDryRun(*command, font->dryRun, "file");
-    return {command, [font](CliRequest& request) -> std::optional<std::string> {
+    return {command,
+            [font](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 request.command = CliCommand::Download;
                 request.download = {PathFromUtf8(font->file), FileName(font->file), "$63", "0"};
                 request.dryRun = font->dryRun;
@@ -45,7 +46,8 @@ CommandEntry AddDownloadCommand(CLI::App& app) {
         ->capture_default_str();
     command->add_option("FILE", download->file, "the file to send")->required();
     AddDryRun(*command, download->dryRun, "file");
-    return {command, [download](CliRequest& request) -> std::optional<std::string> {
+    return {command,
+            [download](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 if (auto bad = FirstRefusal(
                         {OutsideRange("--command", download->code, 0, kMaxCommandCode, false),
                          FirstNonInteger({{"--address", download->address}})}))
@@ -64,7 +66,8 @@ CommandEntry AddFirmwareCommand(CLI::App& app) {
         app.add_subcommand("firmware", "check a firmware image and write it into the printer");
     command->add_option("FILE", firmware->file, "the firmware image")->required();
     AddDryRun(*command, firmware->dryRun, "image");
-    return {command, [firmware](CliRequest& request) -> std::optional<std::string> {
+    return {command,
+            [firmware](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 request.command = CliCommand::Firmware;
                 request.firmwarePath = firmware->file;
                 request.dryRun = firmware->dryRun;
@@ -77,7 +80,8 @@ CommandEntry AddCheckFirmwareCommand(CLI::App& app) {
     CLI::App* command = app.add_subcommand(
         "check-firmware", "check a firmware image without a printer (exit 0 valid, 2 not)");
     command->add_option("FILE", *file, "the firmware image")->required();
-    return {command, [file](CliRequest& request) -> std::optional<std::string> {
+    return {command,
+            [file](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 request.command = CliCommand::CheckFirmware;
                 request.firmwarePath = *file;
                 return std::nullopt;
