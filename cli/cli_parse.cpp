@@ -6,6 +6,7 @@
 
 #include "cli_command.h"
 #include "cli_request.h"
+#include "command_suggestion.h"
 #include "link_options.h"
 
 namespace {
@@ -37,6 +38,31 @@ constexpr const char* kExitCodes =
 int UsageError(const std::string& message) {
     std::cerr << "printer-cli: " << message << "\n";
     return kExitUsage;
+}
+
+// The word where the command should stand, when it names no command: CLI11
+// would only say that a command is required.
+std::optional<std::string> UnknownCommand(const CLI::App& app, int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word.size() > 1 && word[0] == '-') {
+            // An option that takes a value takes the next word, unless "=" gave it.
+            const CLI::Option* option = app.get_option_no_throw(word);
+            if (option && option->get_type_size() != 0 && word.find('=') == std::string::npos)
+                ++i;
+            continue;
+        }
+        std::vector<std::string> names;
+        for (const CLI::App* command : app.get_subcommands({})) {
+            if (command->get_name() == word)
+                return std::nullopt;
+            names.push_back(command->get_name());
+        }
+        const auto nearest = NearestName(word, names);
+        return "'" + word + "' is not a command" +
+               (nearest ? "; did you mean '" + *nearest + "'?" : "; --help lists them");
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -84,6 +110,10 @@ CliParse ParseCommandLine(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
+        if (const auto unknown = UnknownCommand(app, argc, argv)) {
+            result.exitCode = UsageError(*unknown);
+            return result;
+        }
         result.exitCode = app.exit(e) == 0 ? 0 : kExitUsage;
         return result;
     }

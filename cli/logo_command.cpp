@@ -12,7 +12,7 @@ struct LogoOptions {
     std::vector<std::string> pictures;
     std::string size = "65536";
     std::string width = "384";
-    std::string command = "45";
+    std::string command = "0x2D";
     std::string address = "0";
     std::string output;
     std::string preview;

@@ -83,6 +83,26 @@ TEST(CliParsing, BadInputIsAUsageErrorAndNamesTheText) {
     }
 }
 
+TEST(CliParsing, AMistypedCommandIsNamedWithTheNearestOne) {
+    struct Case {
+        const char* typed;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"idenitfy", "'idenitfy' is not a command; did you mean 'identify'?"},
+        {"bluetoth", "did you mean 'bluetooth'?"},
+        {"frimware", "did you mean 'firmware'?"},
+        {"reboot", "'reboot' is not a command; --help lists them"},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStderr();
+        const CliParse parsed = Parse({"-p", "COM3", c.typed, "--x"});
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(parsed.exitCode, kExitUsage) << c.typed;
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
+    }
+}
+
 TEST(CliParsing, HelpListsTheExitCodes) {
     testing::internal::CaptureStdout();
     const CliParse parsed = Parse({"--help"});
