@@ -95,16 +95,25 @@ CliParse ParseCommandLine(int argc, char** argv) {
     app.add_option("--config", configPath,
                    "the window's configuration file (printer-tool.ini): the setting commands "
                    "take every value the command line leaves out from it");
-    // In the order --help lists them.
-    const std::vector<CommandEntry> commands = {
-        AddPortsCommand(app),         AddIdentifyCommand(app), AddParaCommand(app),
-        AddBluetoothCommand(app),     AddInfraredCommand(app), AddFactoryCommand(app),
-        AddFontCommand(app),          AddDownloadCommand(app), AddFirmwareCommand(app),
+    // In the order --help lists them; a new command is one line here (kept
+    // one per line, so that adding one changes one line).
+    // clang-format off
+    std::vector<CommandEntry> commands = {
+        AddPortsCommand(app),
+        AddIdentifyCommand(app),
+        AddParaCommand(app),
+        AddBluetoothCommand(app),
+        AddInfraredCommand(app),
+        AddFactoryCommand(app),
+        AddFontCommand(app),
+        AddDownloadCommand(app),
+        AddFirmwareCommand(app),
         AddCheckFirmwareCommand(app),
-#ifdef PRINTER_CLI_LOGO
-        AddLogoCommand(app),
-#endif
     };
+    // clang-format on
+#ifdef PRINTER_CLI_LOGO
+    commands.push_back(AddLogoCommand(app));
+#endif
 
     CliParse result;
     try {
