@@ -577,6 +577,7 @@ TEST(CliLogoDots, EachConversionComposesItsDotsAndBlueAdvisesWhereItMisleads) {
         std::ifstream in(output, std::ios::binary);
         EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),
                   BuildLogoImageFromFiles(files, {}, c.expected).image);
+        EXPECT_NE(r.out.find("wrote " + output.string()), std::string::npos) << r.out;
         const std::string line =
             navy +
             ": the blue rule and brightness disagree on 25% of its pixels; try --dots "
