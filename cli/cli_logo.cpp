@@ -102,6 +102,8 @@ bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch) {
         request.logo.output.empty() ? scratch.Create() : PathFromUtf8(request.logo.output);
     if (!WriteImage(image, build.image))
         return false;
+    if (!request.logo.output.empty() && !request.quiet && !request.json)
+        std::cout << "wrote " << request.logo.output << "\n";
     std::string error;
     if (!request.logo.preview.empty() && !SaveLogoPreview(build, request.logo.preview, error)) {
         std::cerr << "printer-cli: the preview cannot be written: " << error << "\n";
@@ -111,6 +113,8 @@ bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch) {
     PrintSpace(request, build);
     request.command = CliCommand::Download;
     request.download.path = image;
-    request.download.name = kLogoFileName;
+    // The image goes by the name it was written under.
+    request.download.name =
+        request.logo.output.empty() ? kLogoFileName : PathText(image.filename());
     return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ struct LogoRequest {
     LogoDots dots = LogoDots::Blue;
 };
 
+// One value a setting command writes, for its OK line and JSON result.
+struct WrittenValue {
+    std::string name;  // as the option is named, without dashes: "rate", "max-feed"
+    nlohmann::json value;
+};
+
 struct CliRequest {
     CliCommand command = CliCommand::Identify;
     std::string port = "COM1";       // the port of a one-port job
@@ -42,6 +49,7 @@ struct CliRequest {
     bool quiet = false;
     std::string settingName;  // what the setting is, for messages ("print parameters")
     SettingPayload payload;   // for CliCommand::Setting
+    std::vector<WrittenValue> settingValues;  // what the payload holds, in payload order
     // factory: the texts, so that each port can get its own serial number
     std::optional<FactorySettings> factory;
     bool stepSerial = false;   // factory --step: the ports get successive serial numbers

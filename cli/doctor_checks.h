@@ -28,7 +28,7 @@ struct DoctorReport {
 
 // The checks, in order: the port is there (or why not: a USB adapter
 // without its driver), this user may open it and no one else holds it,
-// identify at `rate` and then at each other rate of kProbeRates until
+// identify at `rate` and then at each other rate of kLineRates until
 // something answers, and the adapter's latency timer. The port "TCP/IP"
 // gets one identify at `endpoint`.
 DoctorReport DiagnosePort(const std::string& port, uint32_t rate, const DatagramEndpoint& endpoint);

@@ -86,7 +86,8 @@ int DoctorCommand(const CliRequest& request) {
         return kErrorPortOpen;
     }
     // A rate that is no line rate starts the identify queries at the first of the list.
-    const uint32_t rate = request.rate > 0 ? static_cast<uint32_t>(request.rate) : kProbeRates[0];
+    const uint32_t rate = request.rate > 0 ? static_cast<uint32_t>(request.rate)
+                                         : static_cast<uint32_t>(kLineRates[0]);
     // Each port takes seconds when nothing answers: all at once.
     std::vector<std::future<DoctorReport>> running;
     for (const std::string& port : ports) {

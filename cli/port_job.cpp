@@ -33,6 +33,16 @@ uint8_t FillRequest(const CliRequest& request, const TransferInput& input, TComm
     }
 }
 
+// ": rate 19200, codepage 2, ..." as the OK line lists the values written.
+std::string WrittenValuesText(const std::vector<WrittenValue>& values) {
+    std::string text;
+    for (const WrittenValue& v : values) {
+        text += (text.empty() ? ": " : ", ") + v.name + " " +
+                (v.value.is_string() ? v.value.get<std::string>() : v.value.dump());
+    }
+    return text;
+}
+
 std::string SuccessMessage(const CliRequest& request, const std::string& identity,
                            const std::string& what, double elapsed, int32_t rate) {
     switch (request.command) {
@@ -45,7 +55,8 @@ std::string SuccessMessage(const CliRequest& request, const std::string& identit
             return what + " sent to " + Where(request, rate) + " in " + seconds + " s";
         }
         default:
-            return request.settingName + " written on " + Where(request, rate);
+            return request.settingName + " written on " + Where(request, rate) +
+                   WrittenValuesText(request.settingValues);
     }
 }
 
@@ -98,6 +109,12 @@ nlohmann::json ResultObject(const CliRequest& request, const PortOutcome& outcom
                              {"rate", outcome.rate},
                              {"identity", outcome.identity},
                              {"elapsed", outcome.elapsed}};
+    if (!request.settingValues.empty() && outcome.code == kErrorNone) {
+        nlohmann::json values = nlohmann::json::object();
+        for (const WrittenValue& v : request.settingValues)
+            values[v.name] = v.value;
+        result["values"] = values;
+    }
     if (outcome.left) {
         result["left"] = {{"mode", outcome.left->mode},
                           {"rate", outcome.left->rate},

@@ -4,6 +4,7 @@
 
 #include "path_text.h"
 #include "port_selection.h"
+#include "printer_text.h"
 #include "serial_step.h"
 
 std::optional<std::vector<std::string>> SteppedSerials(const std::string& first, size_t count) {
@@ -71,6 +72,10 @@ PortPlan PlanPorts(const CliRequest& request, const std::vector<std::string>& po
                 return plan;
             }
             one.payload = *packed.payload;
+            for (WrittenValue& value : one.settingValues) {
+                if (value.name == "serial")
+                    value.value = std::string(TrimBlanks(serials[i]));
+            }
         }
         plan.requests.push_back(std::move(one));
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "identify_probe.h"
+#include "setting_packers.h"
 
 namespace {
 
@@ -26,10 +26,8 @@ std::string Quoted(const std::string& argument) {
 }  // namespace
 
 std::vector<int32_t> RatesToFind(int32_t transferRate) {
-    // The rates of the window's BAUD RATE list, 9600 and the transfer rate first.
-    std::vector<int32_t> rates = {static_cast<int32_t>(kProbeRates[0]), transferRate};
-    for (const uint32_t listed : kProbeRates) {
-        const auto rate = static_cast<int32_t>(listed);
+    std::vector<int32_t> rates = {kLineRates[0], transferRate};
+    for (const int32_t rate : kLineRates) {
         if (std::find(rates.begin(), rates.end(), rate) == rates.end())
             rates.push_back(rate);
     }

@@ -26,6 +26,9 @@ inline constexpr uint32_t kModeUpdate = 0;
 inline constexpr uint32_t kModeDownload = 1;
 inline constexpr uint32_t kModeEndUpdate = 0xFFFFFFFF;
 
+// The line rates the printer speaks, as the window's rate lists offer them.
+inline constexpr int32_t kLineRates[] = {9600, 19200, 38400, 57600, 115200};
+
 // The identify query's data.
 inline constexpr const char* kIdentifyQuery = "DEVICE??";
 inline constexpr int kIdentifyQueryLength = 8;

@@ -36,7 +36,8 @@ bool Supported(const std::string& identity) {
 
 std::vector<uint32_t> ProbeRateOrder(uint32_t first) {
     std::vector<uint32_t> order{first};
-    for (uint32_t rate : kProbeRates) {
+    for (const int32_t listed : kLineRates) {
+        const auto rate = static_cast<uint32_t>(listed);
         if (rate != first)
             order.push_back(rate);
     }

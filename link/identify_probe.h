@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "link_log.h"
+#include "printer_commands.h"
 
-// The rates a printer may be left at, as the window offers them.
-inline constexpr uint32_t kProbeRates[] = {9600, 19200, 38400, 57600, 115200};
 
 enum class ProbeVerdict {
     Answers,          // a supported printer answered
@@ -36,7 +35,7 @@ struct ProbeResult {
     std::vector<RateFinding> rates;  // each rate tried, in order
 };
 
-// `first`, then every other rate of kProbeRates in their order.
+// `first`, then every other rate of kLineRates in their order.
 std::vector<uint32_t> ProbeRateOrder(uint32_t first);
 
 // Identifies at each of `rates` in turn, opening the port afresh for each,

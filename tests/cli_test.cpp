@@ -47,7 +47,7 @@ TEST(CliParsing, ParaDefaultsAreTheWindowsDefaults) {
 TEST(CliParsing, ParaOptionsReachTheirBytes) {
     const CliParse parsed =
         Parse({"-p",     "TCP/IP",     "--udp", "localhost:9200", "para", "--rate",
-               "$1C200", "--codepage", "300",   "--density",      "DARK", "--font",
+               "$1C200", "--codepage", "0x2C",  "--density",      "DARK", "--font",
                "e",      "--line",     "cr",    "--idle",         "0x10", "--off",
                "5",      "--max-feed", "1",     "--page-len",     "65535"});
     ASSERT_TRUE(parsed.request);
@@ -80,6 +80,26 @@ TEST(CliParsing, BadInputIsAUsageErrorAndNamesTheText) {
         testing::internal::GetCapturedStderr();
         EXPECT_FALSE(parsed.request);
         EXPECT_EQ(parsed.exitCode, kExitUsage) << (args.empty() ? "" : args.back());
+    }
+}
+
+TEST(CliParsing, AMistypedCommandIsNamedWithTheNearestOne) {
+    struct Case {
+        const char* typed;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"idenitfy", "'idenitfy' is not a command; did you mean 'identify'?"},
+        {"bluetoth", "did you mean 'bluetooth'?"},
+        {"frimware", "did you mean 'firmware'?"},
+        {"reboot", "'reboot' is not a command; --help lists them"},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStderr();
+        const CliParse parsed = Parse({"-p", "COM3", c.typed, "--x"});
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(parsed.exitCode, kExitUsage) << c.typed;
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
     }
 }
 
@@ -211,6 +231,103 @@ TEST_F(CliAgainstPrinter, EachFailureClassHasItsExitStatusAndAPlainReason) {
     EXPECT_EQ(printer.CommandCount(), before);  // nothing was sent
 }
 
+// A value its field cannot hold is refused before the port is opened: the
+// printer hears nothing and the message names the option and what it takes.
+TEST_F(CliAgainstPrinter, ValuesOutsideTheirFieldsAreRefusedUnsent) {
+    struct Refused {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Refused refused[] = {
+        {{"para", "--codepage", "999"}, "--codepage: '999' is outside 0..255"},
+        {{"para", "--idle", "-1"}, "--idle: '-1' is outside 0..65535"},
+        {{"para", "--idle", "99999999"}, "--idle: '99999999' is outside 0..65535"},
+        {{"para", "--page-len", "65536"}, "--page-len: '65536' is outside 0..65535"},
+        {{"para", "--rate", "12345"},
+         "--rate: '12345' is not one of the line rates 9600, 19200, 38400, 57600, 115200"},
+        {{"ir", "--rate", "7"}, "--rate: '7' is not one of the line rates"},
+        {{"download", "--command", "0x10000", "x.bin"}, "--command: '0x10000' is outside 0..65535"},
+    };
+    for (const Refused& c : refused) {
+        const ChildResult r = Cli(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.reason;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(printer.CommandCount(), 0u);
+}
+
+// The last line of --json output, parsed; every line must parse.
+nlohmann::json JsonResult(const std::string& out) {
+    std::istringstream lines(out);
+    std::string line;
+    nlohmann::json last;
+    while (std::getline(lines, line))
+        last = nlohmann::json::parse(line);
+    return last;
+}
+
+// --config: what the command line leaves out comes from the window's file,
+// and the OK line lists every value written.
+TEST_F(CliAgainstPrinter, ConfigFillsWhatTheCommandLineLeavesOut) {
+    const fs::path ini = logPath.string() + ".ini";
+    std::ofstream(ini) << "[PARA]\nBAUDRATE=38400\nDENSITY=2\nFONT=3\nLINEFEED=1\n"
+                          "IDLE TIME=30\nOFF TIME=7\nMAX FEED=120\nPAGE LENGTH=90\nCODEPAGE=1\n"
+                          "[BLUE TOOTH]\nDEVICE NAME=Till 9\nPIN=4321\n[IRCOMM]\nBAUDRATE=57600\n"
+                          "[FACTORY]\nDEVICE NAME=QV-2\nSERIAL NO=0815\n"
+                          "[CODEPAGE]\nCP437=0\nKatakana=1\nCP850=2\n";
+    ChildResult r = Cli({"--config", ini.string(), "para", "--rate", "19200", "--off", "0"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("rate 19200, codepage 1, codepage-name Katakana, density dark, font d, "
+                         "line cr, idle 30, off 0, max-feed 120, page-len 90"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(printer.Settings().print, (SimPrintParameters{19200, 1, 2, 3, 1, 30, 0, 120, 90}));
+
+    struct Filled {
+        std::vector<std::string> args;
+        const char* okLine;
+    };
+    const Filled filled[] = {
+        {{"para", "--codepage", "cp850"}, "codepage 2, codepage-name CP850"},
+        {{"bluetooth", "--pin", "1111"}, "name Till 9, pin 1111"},
+        {{"ir"}, "rate 57600, protocol raw"},
+        {{"factory", "--serial", "9"}, "model QV-2, serial 9"},
+    };
+    for (const Filled& c : filled) {
+        std::vector<std::string> args = {"--config", ini.string()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        r = Cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find(c.okLine), std::string::npos) << r.out;
+    }
+    const SimSettings s = printer.Settings();
+    ASSERT_TRUE(s.print && s.bluetooth && s.infrared && s.factory);
+    EXPECT_EQ(s.print->codePage, 2);
+    EXPECT_EQ(s.bluetooth->name, "Till 9");
+    EXPECT_EQ(s.infrared->rate, 57600u);
+    EXPECT_EQ(s.factory->model, "QV-2");
+
+    // What neither the line nor the file gives, or a file value no field
+    // holds, is refused unsent.
+    const size_t before = printer.CommandCount();
+    r = Cli({"factory", "--model", "M"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--serial is required"), std::string::npos) << r.err;
+    r = Cli({"--config", ini.string(), "para", "--codepage", "CP999"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("'CP999' is neither a number nor a code page of"), std::string::npos);
+    std::ofstream(ini) << "[PARA]\nDENSITY=5\n";
+    r = Cli({"--config", ini.string(), "para"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--density ([PARA] DENSITY in"), std::string::npos) << r.err;
+    EXPECT_EQ(printer.CommandCount(), before);
+
+    r = Cli({"--json", "--config", ini.string(), "para", "--density", "low"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(JsonResult(r.out).at("values").at("density"), "low") << r.out;
+    fs::remove(ini);
+}
+
 TEST_F(CliAgainstPrinter, TransferCommandsSendTheirFilesAndRefuseBadInputUnsent) {
     const fs::path folder = logPath.parent_path();
     const fs::path font = folder / ("cli-font-" + std::to_string(getpid()) + ".bin");
@@ -269,16 +386,6 @@ TEST_F(CliAgainstPrinter, TransferCommandsSendTheirFilesAndRefuseBadInputUnsent)
     EXPECT_TRUE(printer.FirmwareAccepted());
     fs::remove(font);
     fs::remove(image);
-}
-
-// The last line of --json output, parsed; every line must parse.
-nlohmann::json JsonResult(const std::string& out) {
-    std::istringstream lines(out);
-    std::string line;
-    nlohmann::json last;
-    while (std::getline(lines, line))
-        last = nlohmann::json::parse(line);
-    return last;
 }
 
 TEST_F(CliAgainstPrinter, BadInputAndUnreachablePortsHaveHonestCodesAndSendNothing) {
@@ -470,6 +577,7 @@ TEST(CliLogoDots, EachConversionComposesItsDotsAndBlueAdvisesWhereItMisleads) {
         std::ifstream in(output, std::ios::binary);
         EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}),
                   BuildLogoImageFromFiles(files, {}, c.expected).image);
+        EXPECT_NE(r.out.find("wrote " + output.string()), std::string::npos) << r.out;
         const std::string line =
             navy +
             ": the blue rule and brightness disagree on 25% of its pixels; try --dots "
