@@ -9,6 +9,7 @@
 #include "cli_request.h"
 #include "int_conversion.h"
 #include "path_text.h"
+#include "program_version.h"
 #include "serial_step.h"
 #include "setting_packers.h"
 
@@ -193,6 +194,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
                            "The port \"TCP/IP\" talks to --udp instead of a serial port.\n\n") +
                kLogoNote + kExitCodes);
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("printer-cli ") + kProgramVersion);
 
     std::string baud = "9600";
     std::string udp = "127.0.0.1:9100";
