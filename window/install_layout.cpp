@@ -30,7 +30,9 @@ fs::path EnvironmentFolder(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? fs::path(value) : fs::path();
 }
+#endif
 
+#if !defined(_WIN32) && !defined(__APPLE__)
 // An XDG variable that is unset or not absolute is to be ignored, and the
 // folder under the home taken instead.
 fs::path XdgFolder(const char* name, const fs::path& underHome) {
