@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+
+#include "install_layout.h"
 
 namespace {
 
@@ -12,6 +13,8 @@ constexpr const char* kDefaultConfigName = "printer-tool.ini";
 constexpr const char* kSoundProbe = "ok.wav";
 
 QString Folder(const QString& path) {
+    if (path.isEmpty())
+        return {};
     QString folder = QDir::toNativeSeparators(QDir::cleanPath(QDir(path).absolutePath()));
     if (!folder.endsWith(QDir::separator()))
         folder += QDir::separator();
@@ -40,20 +43,32 @@ QString ShareFolderWith(const QStringList& folders, const QString& file) {
     return {};
 }
 
+QString FromPath(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(text.data()),
+                             static_cast<qsizetype>(text.size()));
+}
+
+std::filesystem::path ToPath(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 }  // namespace
 
 bool FolderIsWritable(const QString& folder) {
-    if (!QFileInfo(folder).isDir())
-        return false;
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".write-test-XXXXXX")));
-    return probe.open();  // removed again when `probe` goes
+    return FolderTakesFiles(ToPath(folder));
+}
+
+bool FilesBesideProgram(const QString& exeFolder) {
+    return DetectLayout(ToPath(exeFolder)).filesBesideProgram;
 }
 
 FileLocations ChooseFileLocations(const QString& exeFolder, const QString& iniFileName,
-                                  bool exeFolderWritable) {
+                                  bool filesBesideProgram) {
     FileLocations l;
     l.exeFolder = Folder(exeFolder);
-    if (exeFolderWritable) {
+    if (filesBesideProgram) {
         l.configFile = l.exeFolder + iniFileName;
         l.workFolder = l.dataFolder = l.fontFolder = l.soundFolder = l.exeFolder;
         // Only the installation the executable belongs to: a portable copy
@@ -65,11 +80,11 @@ FileLocations ChooseFileLocations(const QString& exeFolder, const QString& iniFi
         return l;
     }
     l.installed = true;
-    const QString configFolder =
-        Folder(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    const UserFolders user = UserFoldersFromEnvironment();
+    const QString configFolder = Folder(FromPath(user.config));
     l.configFile = configFolder + iniFileName;
     l.workFolder = l.fontFolder = configFolder;
-    l.dataFolder = Folder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    l.dataFolder = Folder(FromPath(user.data));
 
     const QStringList shares = ShareFolders(l.exeFolder);
     // Sounds beside the executable still win, as in a portable copy.

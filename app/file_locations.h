@@ -1,12 +1,13 @@
-// Where the window keeps its files. A copy whose folder can be written (a
-// portable copy, a build folder) keeps everything beside its executable; an
-// installed copy (in /usr/bin) uses the user's folders instead.
+// Where the window keeps its files, by the rule printer-cli follows too
+// (install_layout.h): a portable copy (a build folder, an unpacked zip)
+// keeps everything beside its executable; an installed copy (in <prefix>/bin
+// with <prefix>/share/printer-tool beside it) uses the user's folders instead.
 #pragma once
 
 #include <QString>
 
 struct FileLocations {
-    bool installed = false;
+    bool installed = false;  // the files are in the user's folders
     // Folders end with a separator.
     QString exeFolder;
     QString configFile;   // the INI file's full path
@@ -24,12 +25,16 @@ struct FileLocations {
 // from the mode bits, which an administrator's account ignores.
 bool FolderIsWritable(const QString& folder);
 
-// The one decision between the portable and the installed layout. The user's
-// folders come from QStandardPaths; the shipped files are looked for in the
-// share folder beside the executable's (../share/printer-tool) and then in
-// the system's data folders.
+// Whether the files of the program in `exeFolder` go beside it
+// (DetectLayout's answer).
+bool FilesBesideProgram(const QString& exeFolder);
+
+// The folders of either answer. The user's folders are printer-cli's
+// (UserFoldersFromEnvironment); the shipped files are looked for in the share
+// folder beside the executable's (../share/printer-tool) and then in the
+// system's data folders.
 FileLocations ChooseFileLocations(const QString& exeFolder, const QString& iniFileName,
-                                  bool exeFolderWritable);
+                                  bool filesBesideProgram);
 
 // Creates the user's folders of an installed copy; the portable layout needs
 // nothing. The failure's text, or empty.

@@ -58,7 +58,7 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
         exeFolder,
         options.iniFileName.isEmpty() ? executable.completeBaseName() + ".ini"
                                       : options.iniFileName,
-        options.exeFolderWritable ? *options.exeFolderWritable : FolderIsWritable(exeFolder));
+        options.filesBesideProgram ? *options.filesBesideProgram : FilesBesideProgram(exeFolder));
 
     showMessage_ = options.showMessage;
     if (!showMessage_) {

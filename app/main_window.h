@@ -62,9 +62,9 @@ struct WindowOptions {
     SoundSink playSound;       // empty: the result sounds are played
     OpenFileSink openFile;     // empty: a file dialog
     QuestionSink askQuestion;  // empty: a question box
-    // Whether the executable's folder takes files, which picks the portable or
-    // the installed layout (FileLocations); empty: tried.
-    std::optional<bool> exeFolderWritable;
+    // Whether the program's files go beside it (the portable layout) or to
+    // the user's folders (FileLocations); empty: decided by DetectLayout.
+    std::optional<bool> filesBesideProgram;
 };
 
 class TfrmMain : public QMainWindow, private WindowView {

@@ -8,6 +8,7 @@
 #include "cli_request.h"
 #include "command_suggestion.h"
 #include "link_options.h"
+#include "program_version.h"
 
 namespace {
 
@@ -101,6 +102,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
                            "The port \"TCP/IP\" talks to --udp instead of a serial port.\n\n") +
                kLogoNote + kExitCodes);
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("printer-cli ") + kProgramVersion);
 
     const CommandReader readLink = AddLinkOptions(app);
     std::string configPath;

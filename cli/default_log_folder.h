@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-// `exeFolder` when a file can be created there (a portable copy, a build
-// folder); otherwise the user's data folder of printer-tool, created when
-// missing: $XDG_DATA_HOME/printer-tool, else ~/.local/share/printer-tool
-// (%LOCALAPPDATA%\printer-tool on Windows). The window keeps its log in the
-// same folder.
+// By the rule the window follows too (install_layout.h): a portable copy
+// whose folder takes files writes beside itself; an installed copy (even
+// when it may write there: root, a per-user install), or a portable one in a
+// read-only folder, writes into the user's data folder of printer-tool,
+// created when missing.
 std::filesystem::path DefaultLogFolder(const std::filesystem::path& exeFolder);

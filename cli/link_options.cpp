@@ -100,10 +100,9 @@ CommandReader AddLinkOptions(CLI::App& app) {
                    "the rate of block transfers; a printer that does not take it gets 115200")
         ->capture_default_str();
     app.add_option("--log", link->logPath,
-                   "write the debug log here (default: debug.log beside the program, or in the "
-                   "user's data folder of printer-tool when the program's folder cannot be "
-                   "written); "
-                   "with several ports a folder of one log per port");
+                   "write the debug log here (default: debug.log beside a portable program, in "
+                   "the user's data folder of printer-tool for an installed one); with several "
+                   "ports a folder of one log per port");
     app.add_flag("--json", link->json,
                  "print JSON Lines on stdout: progress and one result object (with several "
                  "ports one per port, then a summary)");

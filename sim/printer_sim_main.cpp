@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "firmware_check.h"
+#include "program_version.h"
 #include "sim_command_line.h"
 #include "virtual_printer.h"
 
@@ -116,6 +117,10 @@ int main(int argc, char** argv) {
     }
     if (line.help) {
         std::cout << SimUsage();
+        return 0;
+    }
+    if (line.version) {
+        std::cout << "printer-sim " << kProgramVersion << "\n";
         return 0;
     }
     if (line.makeFirmwarePath)

@@ -118,6 +118,8 @@ bool ParseSimCommandLine(const std::vector<std::string>& args, SimCommandLine& l
         std::string text;
         if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
         } else if (arg == "--pace") {
             line.options.pace = true;
         } else if (arg == "--quiet") {
@@ -221,6 +223,9 @@ Faults (--fault may be given more than once):
 Files:
   --make-firmware FILE SIZE  write a valid sample firmware image of SIZE bytes
                         (random body, its length and word sum set) and end
+
+  --help                this text
+  --version             the version
 
 Numbers are decimal, or hexadecimal after "$" or "0x". SIGINT or SIGTERM ends it.
 )";

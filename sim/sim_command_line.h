@@ -22,6 +22,7 @@ struct SimCommandLine {
     std::optional<SimUdpAddress> udp;     // serve UDP instead of a pty
     bool quiet = false;                   // no line per command on stderr
     bool help = false;
+    bool version = false;
     // --make-firmware FILE SIZE: write a sample image and end.
     std::optional<std::string> makeFirmwarePath;
     uint32_t makeFirmwareSize = 0;

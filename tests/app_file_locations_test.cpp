@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QStandardPaths>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <string>
 
 #include "file_locations.h"
 #include "ini_file.h"
+#include "install_layout.h"
 #include "window_harness.h"
 
 namespace fs = std::filesystem;
@@ -31,16 +33,17 @@ QString WithSlash(const fs::path& folder) {
     return QString::fromStdString(folder.string()) + '/';
 }
 
-// The user's folders in Qt's test mode, under a name of this process alone,
-// so that suites running side by side do not share them; an installation
-// laid out as a package lays it: bin/ and share/printer-tool/ side by side.
+// The user's folders (those printer-cli uses too) inside the test's own
+// folder, so that suites running side by side do not share them; an
+// installation laid out as a package lays it: bin/ and share/printer-tool/
+// side by side.
 class FileLocationsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
-        savedName_ = QCoreApplication::applicationName();
-        QCoreApplication::setApplicationName(QStringLiteral("pt-locations-%1").arg(getpid()));
-        RemoveUserFolders();
+        SaveVariable("XDG_CONFIG_HOME", savedConfig_);
+        SaveVariable("XDG_DATA_HOME", savedData_);
+        setenv("XDG_CONFIG_HOME", (h.Folder() / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (h.Folder() / "data").c_str(), 1);
         fs::create_directories(h.Folder() / "bin");
         WriteFile(Share() / "ok.wav", "RIFF");
         fs::copy_file(PT_DEFAULT_CONFIG, Share() / "printer-tool.ini");
@@ -48,27 +51,28 @@ class FileLocationsTest : public ::testing::Test {
     }
     void TearDown() override {
         h.Close();
-        RemoveUserFolders();
-        QCoreApplication::setApplicationName(savedName_);
-        QStandardPaths::setTestModeEnabled(false);
+        RestoreVariable("XDG_CONFIG_HOME", savedConfig_);
+        RestoreVariable("XDG_DATA_HOME", savedData_);
+    }
+    static void SaveVariable(const char* name, std::optional<std::string>& saved) {
+        const char* value = getenv(name);
+        saved = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }
+    static void RestoreVariable(const char* name, const std::optional<std::string>& saved) {
+        if (saved)
+            setenv(name, saved->c_str(), 1);
+        else
+            unsetenv(name);
     }
 
     fs::path Bin() const { return h.Folder() / "bin"; }
     fs::path Share() const { return h.Folder() / "share" / "printer-tool"; }
-    static fs::path ConfigFolder() {
-        return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString();
-    }
-    static fs::path DataFolder() {
-        return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
-    }
-    static void RemoveUserFolders() {
-        std::error_code ignored;
-        fs::remove_all(ConfigFolder(), ignored);
-        fs::remove_all(DataFolder(), ignored);
-    }
+    fs::path ConfigFolder() const { return h.Folder() / "config" / "printer-tool"; }
+    fs::path DataFolder() const { return h.Folder() / "data" / "printer-tool"; }
 
     WindowHarness h;
-    QString savedName_;
+    std::optional<std::string> savedConfig_;
+    std::optional<std::string> savedData_;
 };
 
 TEST_F(FileLocationsTest, WritableFolderKeepsEverythingBesideTheProgramElseUserFolders) {
@@ -106,7 +110,9 @@ TEST_F(FileLocationsTest, WritableMeansAFileCouldBeCreatedThere) {
 
 TEST_F(FileLocationsTest, FirstInstalledStartTakesTheShippedConfigurationAndSaysWhere) {
     const std::string shipped = ReadFile(Share() / "printer-tool.ini");
-    h.exeFolderWritable = false;
+    // Decided by the layout (bin/ beside share/printer-tool/), though the
+    // program's folder takes files, as /usr/bin does for root.
+    ASSERT_TRUE(FolderIsWritable(WithSlash(Bin())));
     TfrmMain& window = h.Open();
     EXPECT_TRUE(h.messages.empty());
     EXPECT_EQ(h.Find<QLabel>("StatusPanel1")->text(), "Configuration: " + window.IniFilePath());
@@ -124,12 +130,12 @@ TEST_F(FileLocationsTest, FirstInstalledStartTakesTheShippedConfigurationAndSays
     EXPECT_EQ(saved.Value("CODEPAGE", "WCP1251"), "46");
     EXPECT_EQ(saved.Value("LOGO", "SIZE"), "65536");
     EXPECT_EQ(ReadFile(Share() / "printer-tool.ini"), shipped);
-    EXPECT_FALSE(fs::exists(Bin() / "printer-tool.ini"));
+    EXPECT_TRUE(fs::is_empty(Bin()));  // nothing beside the program
 }
 
 TEST_F(FileLocationsTest, ExistingConfigurationIsNeverReplacedAndPortableStartsFromTheShippedOne) {
     WriteFile(ConfigFolder() / "printer-tool.ini", "[APP]\nCAPTION=MINE\n[CODEPAGE]\nOwn=7\n");
-    h.exeFolderWritable = false;
+    h.filesBesideProgram = false;
     TfrmMain& window = h.Open();
     EXPECT_EQ(window.windowTitle(), "MINE");
     auto* codePage = h.Find<QComboBox>("ComboCodePage");
@@ -141,7 +147,7 @@ TEST_F(FileLocationsTest, ExistingConfigurationIsNeverReplacedAndPortableStartsF
 
     // A portable first start beside the same installation takes the shipped
     // configuration, with its code pages, beside itself; no note.
-    h.exeFolderWritable = true;
+    h.filesBesideProgram = true;
     h.Open();
     EXPECT_GE(h.Find<QComboBox>("ComboCodePage")->count(), 10);
     EXPECT_TRUE(h.Find<QLabel>("StatusPanel1")->text().isEmpty());

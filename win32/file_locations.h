@@ -11,7 +11,7 @@
 #include "window_logic.h"
 
 // The installer's marker, beside the exe.
-inline constexpr const wchar_t* kInstalledMarker = L"installed.txt";
+inline constexpr const wchar_t* kInstalledMarker = L"printer-tool.installed";
 
 struct Win32FileLocations {
     bool installed = false;

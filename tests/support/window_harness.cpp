@@ -61,7 +61,7 @@ TfrmMain& WindowHarness::Open(const QString& port) {
     options.exeFolder = QString::fromStdString((exeFolder.empty() ? folder_ : exeFolder).string());
     options.iniFileName = QStringLiteral("printer-tool.ini");
     options.port = port;
-    options.exeFolderWritable = exeFolderWritable;
+    options.filesBesideProgram = filesBesideProgram;
     options.showMessage = [this](const WindowMessage& message) {
         messages.push_back(message);
         if (onMessage)

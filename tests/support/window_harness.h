@@ -59,7 +59,7 @@ class WindowHarness {
     // The executable's folder; empty: Folder().
     std::filesystem::path exeFolder;
     // The layout the window is to choose; empty: as the folder allows.
-    std::optional<bool> exeFolderWritable;
+    std::optional<bool> filesBesideProgram;
     // Called with every message as it is shown, inside the window's handler.
     std::function<void(const RecordedMessage&)> onMessage;
 

@@ -1,6 +1,6 @@
 ; The Windows installer of printer-tool: a per-user install without
 ; administrator rights, a Start-menu entry and an uninstaller. It leaves
-; installed.txt beside the exe, which makes the tool keep its configuration
+; printer-tool.installed beside the exe, which makes the tool keep its configuration
 ; in %APPDATA%\printer-tool and its logs in %LOCALAPPDATA%\printer-tool; an
 ; uninstall or an update never touches those.
 ;   makensis -DVERSION=1.0.0 -DSTAGE=folder -DOUTFILE=setup.exe printer-tool.nsi
@@ -30,7 +30,7 @@ Section "printer-tool"
   File "${STAGE}\error.wav"
   File "${STAGE}\printer-tool.ini"
   File "${STAGE}\README.txt"
-  FileOpen $0 "$INSTDIR\installed.txt" w
+  FileOpen $0 "$INSTDIR\printer-tool.installed" w
   FileWrite $0 "Installed by the printer-tool installer: the configuration lives in %APPDATA%\printer-tool.$\r$\n"
   FileClose $0
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -53,7 +53,7 @@ Section "Uninstall"
   Delete "$INSTDIR\error.wav"
   Delete "$INSTDIR\printer-tool.ini"
   Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\installed.txt"
+  Delete "$INSTDIR\printer-tool.installed"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\printer-tool.lnk"
