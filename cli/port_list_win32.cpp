@@ -14,19 +14,9 @@
 #include <cwctype>
 
 #include "port_list.h"
+#include "win32_utf8.h"
 
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
 
 // A string value of a registry key; empty when missing or not a string.
 std::wstring RegistryText(HKEY key, const wchar_t* value) {
@@ -58,8 +48,8 @@ std::string UsbId(std::wstring hardwareId) {
     const size_t pid = hardwareId.find(L"PID_");
     if (vid == std::wstring::npos || pid == std::wstring::npos)
         return {};
-    const std::string v = Utf8(hardwareId.substr(vid + 4, 4));
-    const std::string p = Utf8(hardwareId.substr(pid + 4, 4));
+    const std::string v = Utf8FromWide(hardwareId.substr(vid + 4, 4));
+    const std::string p = Utf8FromWide(hardwareId.substr(pid + 4, 4));
     if (v.size() != 4 || p.size() != 4)
         return {};
     std::string id = v + ":" + p;
@@ -88,14 +78,14 @@ void AddDevicePorts(std::vector<PortInfo>& ports) {
         HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
         if (key == INVALID_HANDLE_VALUE)
             continue;
-        const std::string name = Utf8(RegistryText(key, L"PortName"));
+        const std::string name = Utf8FromWide(RegistryText(key, L"PortName"));
         RegCloseKey(key);
         if (name.compare(0, 3, "COM") != 0)
             continue;  // parallel ports share the class
         PortInfo port;
         port.name = name;
         port.description =
-            WithoutPortName(Utf8(DeviceText(devices, device, SPDRP_FRIENDLYNAME)), name);
+            WithoutPortName(Utf8FromWide(DeviceText(devices, device, SPDRP_FRIENDLYNAME)), name);
         port.usbId = UsbId(DeviceText(devices, device, SPDRP_HARDWAREID));
         ports.push_back(std::move(port));
     }
@@ -121,7 +111,7 @@ void AddRegisteredPorts(std::vector<PortInfo>& ports) {
         if (rc != ERROR_SUCCESS || type != REG_SZ)
             continue;
         PortInfo port;
-        port.name = Utf8(data);
+        port.name = Utf8FromWide(data);
         const bool known = std::any_of(ports.begin(), ports.end(),
                                        [&](const PortInfo& p) { return p.name == port.name; });
         if (!known && !port.name.empty())

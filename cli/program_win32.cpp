@@ -6,20 +6,8 @@
 #include <cstdlib>
 
 #include "program.h"
+#include "win32_utf8.h"
 
-namespace {
-
-std::string Utf8(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    out.pop_back();  // the terminating zero
-    return out;
-}
-
-}  // namespace
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     int count = 0;
@@ -28,7 +16,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
         return std::vector<std::string>(argv, argv + argc);
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i)
-        arguments.push_back(Utf8(wide[i]));
+        arguments.push_back(Utf8FromWide(wide[i]));
     LocalFree(wide);
     return arguments;
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "win32_utf8.h"
+
 namespace {
 
 // The wide form: the narrow one gives the ANSI code page, not UTF-8, and a
@@ -10,17 +12,6 @@ namespace {
 DWORD FormatInto(DWORD code, DWORD language, wchar_t* text, DWORD size) {
     const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     return FormatMessageW(flags, nullptr, code, language, text, size, nullptr);
-}
-
-std::string Utf8(const wchar_t* text, DWORD length) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr,
-                            nullptr);
-    }
-    return out;
 }
 
 }  // namespace
@@ -32,7 +23,7 @@ std::string Win32ErrorText(uint32_t code) {
     DWORD n = FormatInto(code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, 512);
     if (n == 0)
         n = FormatInto(code, 0, text, 512);
-    std::string message = Utf8(text, n);
+    std::string message = Utf8FromWide(std::wstring_view(text, n));
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
                                 message.back() == ' ' || message.back() == '.')) {
         message.pop_back();
