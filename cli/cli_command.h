@@ -11,6 +11,7 @@
 
 #include "cli_request.h"
 #include "configuration.h"
+#include "link_options.h"
 
 // What --config FILE gives the setting commands: the window's values, taken
 // for every option the command line leaves out, as the window's SET takes
@@ -34,6 +35,7 @@ using CommandReader = std::function<std::optional<std::string>(CliRequest&, cons
 struct CommandEntry {
     CLI::App* command = nullptr;
     CommandReader read;
+    unsigned shared = 0;  // the shared options it takes (shared_option bits)
 };
 
 // --config FILE: reads the file into `config`; the usage error's message

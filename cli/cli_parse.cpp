@@ -36,6 +36,23 @@ constexpr const char* kExitCodes =
     "With several ports: 0 when every port succeeded, else the status of the first\n"
     "port, in the order given, that failed.\n";
 
+constexpr const char* kNumbersNote = "Numbers may be decimal or hexadecimal after \"$\" or \"0x\".";
+constexpr const char* kUdpNote = "The port \"TCP/IP\" talks to --udp instead of a serial port.";
+
+// A command's own notes, then the general ones that apply to it; the exit
+// statuses stand once, in the program's help.
+std::string CommandFooter(const CLI::App& command, unsigned shared) {
+    std::string footer = command.get_footer();
+    if (!footer.empty())
+        footer += "\n\n";
+    if (shared & shared_option::kBaud)
+        footer += std::string(kNumbersNote) + "\n";
+    if (shared & shared_option::kUdp)
+        footer += std::string(kUdpNote) + "\n";
+    return footer +
+           "Exit status: 0 on success; 'printer-cli --help' and printer-cli(1) list the others.";
+}
+
 int UsageError(const std::string& message) {
     std::cerr << "printer-cli: " << message << "\n";
     return kExitUsage;
@@ -73,7 +90,8 @@ CommandEntry AddPortsCommand(CLI::App& app) {
             [](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 request.command = CliCommand::Ports;
                 return std::nullopt;
-            }};
+            },
+            shared_option::kJson};
 }
 
 CommandEntry AddIdentifyCommand(CLI::App& app) {
@@ -81,34 +99,31 @@ CommandEntry AddIdentifyCommand(CLI::App& app) {
             [](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 request.command = CliCommand::Identify;
                 return std::nullopt;
-            }};
+            },
+            shared_option::kPrinterJob};
 }
 
 CommandEntry AddDoctorCommand(CLI::App& app) {
     CLI::App* command =
-        app.add_subcommand("doctor", "find out why a printer does not answer, with identify "
-                                     "queries only (every serial port without -p; exit 0 when "
-                                     "it answers)");
-    command->fallthrough();
-    return {command, [](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
-                request.command = CliCommand::Doctor;
-                return std::nullopt;
-            }};
+        app.add_subcommand("doctor",
+                           "find out why a printer does not answer, with identify "
+                           "queries only (every serial port without -p; exit 0 when "
+                           "it answers)");
+    return {
+        command,
+        [](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
+            request.command = CliCommand::Doctor;
+            return std::nullopt;
+        },
+        shared_option::kPort | shared_option::kBaud | shared_option::kUdp | shared_option::kJson};
 }
 
 CliParse ParseCommandLine(int argc, char** argv) {
     CLI::App app{"Service tool for receipt printers on a serial port or UDP.", "printer-cli"};
-    app.footer(std::string("Numbers may be decimal or hexadecimal after \"$\" or \"0x\".\n"
-                           "The port \"TCP/IP\" talks to --udp instead of a serial port.\n\n") +
-               kLogoNote + kExitCodes);
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("printer-cli ") + kProgramVersion);
-
-    const CommandReader readLink = AddLinkOptions(app);
-    std::string configPath;
-    app.add_option("--config", configPath,
-                   "the window's configuration file (printer-tool.ini): the setting commands "
-                   "take every value the command line leaves out from it");
+    SharedOptions shared;
+    shared.DeclareOnProgram(app);
     // In the order --help lists them; a new command is one line here (kept
     // one per line, so that adding one changes one line).
     // clang-format off
@@ -129,6 +144,12 @@ CliParse ParseCommandLine(int argc, char** argv) {
 #ifdef PRINTER_CLI_LOGO
     commands.push_back(AddLogoCommand(app));
 #endif
+    for (const CommandEntry& entry : commands) {
+        shared.DeclareOnCommand(*entry.command, entry.shared);
+        entry.command->footer(CommandFooter(*entry.command, entry.shared));
+    }
+    // After the commands, which would otherwise take it as theirs.
+    app.footer(std::string(kNumbersNote) + "\n" + kUdpNote + "\n\n" + kLogoNote + kExitCodes);
 
     CliParse result;
     try {
@@ -144,7 +165,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
 
     CliRequest request;
     ConfigDefaults config;
-    if (!configPath.empty()) {
+    if (const std::string configPath = shared.ConfigPath(); !configPath.empty()) {
         if (const auto error = LoadConfigDefaults(configPath, config)) {
             result.exitCode = UsageError(*error);
             return result;
@@ -153,11 +174,12 @@ CliParse ParseCommandLine(int argc, char** argv) {
     const CLI::App* chosen = app.get_subcommands().front();
     const auto entry = std::find_if(commands.begin(), commands.end(),
                                     [&](const CommandEntry& c) { return c.command == chosen; });
-    for (const CommandReader& read : {readLink, entry->read}) {
-        if (const auto error = read(request, config)) {
-            result.exitCode = UsageError(*error);
-            return result;
-        }
+    auto error = shared.Read(request);
+    if (!error)
+        error = entry->read(request, config);
+    if (error) {
+        result.exitCode = UsageError(*error);
+        return result;
     }
     request.arguments.assign(argv + std::min(argc, 1), argv + argc);
     result.request = request;

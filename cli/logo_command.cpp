@@ -68,7 +68,7 @@ CommandEntry AddLogoCommand(CLI::App& app) {
     command->add_flag("--dry-run", logo->dryRun,
                       "compose and write the files, show what would be sent; open no port");
     command->add_option("PICTURE", logo->pictures, "the pictures, in order")->required();
-    return {command, [logo](CliRequest& request, const ConfigDefaults&) {
-                return ReadLogo(*logo, request);
-            }};
+    return {command,
+            [logo](CliRequest& request, const ConfigDefaults&) { return ReadLogo(*logo, request); },
+            shared_option::kPrinterJob | shared_option::kTransferRate};
 }

@@ -169,7 +169,9 @@ CommandEntry AddParaCommand(CLI::App& app) {
     command->add_option("--max-feed", para->maxFeed, "maximum paper feed in mm")
         ->capture_default_str();
     command->add_option("--page-len", para->pageLength, "page length in mm")->capture_default_str();
-    return {command, [para](CliRequest& request, const ConfigDefaults& config) {
+    return {command,
+            [para](CliRequest& request, const ConfigDefaults& config) {
                 return ReadPara(*para, request, config);
-            }};
+            },
+            shared_option::kPrinterJob | shared_option::kConfig};
 }

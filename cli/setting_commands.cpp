@@ -49,7 +49,8 @@ CommandEntry AddBluetoothCommand(CLI::App& app) {
     command->add_option("--name", texts->first, "device name (required without --config)");
     command->add_option("--pin", texts->second, "PIN (required without --config)");
     return {
-        command, [texts](CliRequest& request, const ConfigDefaults& config) {
+        command,
+        [texts](CliRequest& request, const ConfigDefaults& config) {
             const StartSettings* file = config.settings ? &*config.settings : nullptr;
             std::string name;
             std::string pin;
@@ -61,7 +62,8 @@ CommandEntry AddBluetoothCommand(CLI::App& app) {
             request.settingValues = {{"name", name}, {"pin", pin}};
             return UseSetting(request, "bluetooth", "Bluetooth name and PIN",
                               PackBluetooth({name, pin}));
-        }};
+        },
+        shared_option::kPrinterJob | shared_option::kConfig};
 }
 
 CommandEntry AddInfraredCommand(CLI::App& app) {
@@ -88,7 +90,8 @@ CommandEntry AddInfraredCommand(CLI::App& app) {
                 request.settingValues = {{"rate", *ParseInt32(rate.text)},
                                          {"protocol", CLI::detail::to_lower(ir->protocol)}};
                 return UseSetting(request, "ir", "infrared settings", PackInfrared(values));
-            }};
+            },
+            shared_option::kPrinterJob | shared_option::kConfig};
 }
 
 CommandEntry AddFactoryCommand(CLI::App& app) {
@@ -123,5 +126,6 @@ CommandEntry AddFactoryCommand(CLI::App& app) {
                                          {"serial", std::string(TrimBlanks(serial))}};
                 return UseSetting(request, "factory", "model name and serial number",
                                   PackFactory({model, serial}));
-            }};
+            },
+            shared_option::kPrinterJob | shared_option::kConfig};
 }

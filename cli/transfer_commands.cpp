@@ -34,7 +34,8 @@ CommandEntry AddFontCommand(CLI::App& app) {
                 request.download = {PathFromUtf8(font->file), FileName(font->file), "$63", "0"};
                 request.dryRun = font->dryRun;
                 return std::nullopt;
-            }};
+            },
+            shared_option::kPrinterJob | shared_option::kTransferRate};
 }
 
 CommandEntry AddDownloadCommand(CLI::App& app) {
@@ -57,7 +58,8 @@ CommandEntry AddDownloadCommand(CLI::App& app) {
                                     download->code, download->address};
                 request.dryRun = download->dryRun;
                 return std::nullopt;
-            }};
+            },
+            shared_option::kPrinterJob | shared_option::kTransferRate};
 }
 
 CommandEntry AddFirmwareCommand(CLI::App& app) {
@@ -72,7 +74,8 @@ CommandEntry AddFirmwareCommand(CLI::App& app) {
                 request.firmwarePath = firmware->file;
                 request.dryRun = firmware->dryRun;
                 return std::nullopt;
-            }};
+            },
+            shared_option::kPrinterJob | shared_option::kTransferRate};
 }
 
 CommandEntry AddCheckFirmwareCommand(CLI::App& app) {
@@ -85,5 +88,6 @@ CommandEntry AddCheckFirmwareCommand(CLI::App& app) {
                 request.command = CliCommand::CheckFirmware;
                 request.firmwarePath = *file;
                 return std::nullopt;
-            }};
+            },
+            shared_option::kJson | shared_option::kQuiet};
 }

@@ -117,6 +117,83 @@ TEST(CliParsing, HelpListsTheExitCodes) {
     }
 }
 
+// The shared options may stand before the command or after it; after it,
+// they win, and ports add up. A command refuses the ones that do not apply.
+TEST(CliParsing, SharedOptionsStandBeforeOrAfterTheCommand) {
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> ports;
+        int32_t rate;
+        bool json;
+    };
+    const Case cases[] = {
+        {{"identify", "-p", "COM3", "-b", "19200"}, {"COM3"}, 19200, false},
+        {{"-p", "COM3", "-b", "19200", "identify", "--json"}, {"COM3"}, 19200, true},
+        {{"-p", "A", "-b", "9600", "para", "-p", "B", "--baud=38400"}, {"A", "B"}, 38400, false},
+        {{"font", "f.bin", "--transfer-rate", "230400", "-p", "/dev/ttyUSB0"},
+         {"/dev/ttyUSB0"},
+         9600,
+         false},
+        {{"doctor", "-p", "COM9"}, {"COM9"}, 9600, false},
+        {{"ir", "--udp", "h:9", "--rate", "19200"}, {"TCP/IP"}, 9600, false},
+    };
+    for (const Case& c : cases) {
+        const CliParse parsed = Parse(c.args);
+        ASSERT_TRUE(parsed.request) << c.args.front();
+        EXPECT_EQ(parsed.request->ports, c.ports) << c.args.front();
+        EXPECT_EQ(parsed.request->rate, c.rate) << c.args.front();
+        EXPECT_EQ(parsed.request->json, c.json) << c.args.front();
+    }
+    EXPECT_EQ(Parse({"font", "f.bin", "--transfer-rate", "230400"}).request->transferRate, 230400);
+
+    const std::vector<std::vector<std::string>> refused = {
+        {"ports", "-p", "COM3"},
+        {"check-firmware", "f.bin", "-b", "9600"},
+        {"identify", "--transfer-rate", "230400"},
+        {"identify", "--config", "x.ini"},
+    };
+    for (const auto& args : refused) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Parse(args).exitCode, kExitUsage) << args.front() << " " << args[1];
+        testing::internal::GetCapturedStderr();
+    }
+    // --config after a setting command is read as before it.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Parse({"para", "--config", "/nonexistent/x.ini"}).exitCode, kExitUsage);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("--config: /nonexistent/x.ini is not"),
+              std::string::npos);
+}
+
+// Each command's help shows its own options and the shared ones that apply
+// to it, and points to the exit statuses rather than repeating them.
+TEST(CliParsing, EachCommandsHelpListsWhatAppliesToIt) {
+    struct Case {
+        const char* command;
+        std::vector<const char*> shown;
+        std::vector<const char*> notShown;
+    };
+    const Case cases[] = {
+        {"identify", {"-p,--port", "-b,--baud", "--udp", "--log", "--json"},
+         {"--transfer-rate", "--config"}},
+        {"para", {"--rate", "-p,--port", "-b,--baud", "--config"}, {"--transfer-rate"}},
+        {"font", {"FILE", "--dry-run", "-p,--port", "-b,--baud", "--transfer-rate"}, {"--config"}},
+        {"ports", {"--json"}, {"-p,--port", "-b,--baud"}},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStdout();
+        const CliParse parsed = Parse({c.command, "--help"});
+        const std::string help = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(parsed.exitCode, 0);
+        for (const char* option : c.shown)
+            EXPECT_NE(help.find(option), std::string::npos) << c.command << ": " << option;
+        for (const char* option : c.notShown)
+            EXPECT_EQ(help.find(option), std::string::npos) << c.command << ": " << option;
+        EXPECT_NE(help.find("printer-cli --help"), std::string::npos) << c.command;
+        EXPECT_EQ(help.find("the printer did not accept update mode"), std::string::npos)
+            << c.command << " repeats the exit statuses";
+    }
+}
+
 TEST(CliProgress, BarAndPlainLines) {
     EXPECT_EQ(ProgressPlainLine(1152, 2560), "45% (1152 of 2560 bytes)");
     EXPECT_EQ(ProgressDecile(255, 2560), 0);
