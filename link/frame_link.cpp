@@ -39,7 +39,7 @@ void FrameLink::SendFrame(const uint8_t* frame, int length) {
 
 int FrameLink::ReceiveReply(uint8_t* dest, int maxReply, int timeoutMs) {
     if (transport_ == nullptr) {
-        lastWaitText_ = "no link is open";
+        lastWaitText_ = "no reply (no link is open)";
         LogReceived(nullptr, 0, 0);
         return -1;
     }
@@ -72,7 +72,8 @@ int FrameLink::ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs) {
             return -1;
         const int got = transport_->Receive(buffer + filled, count, left);
         if (got < 0) {
-            lastWaitText_ = "the line failed (" + transport_->LastError() + ")";
+            lineError_ = transport_->LastError();
+            lastWaitText_ = "the line failed (" + lineError_ + ")";
             lineFailed_ = true;
             return -1;
         }
@@ -158,7 +159,7 @@ int FrameLink::ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs) {
         }
     }
     if (result < 0 && filled > kReceiveCap) {
-        lastWaitText_ = "more than " + std::to_string(kReceiveCap) + " bytes without a valid reply";
+        lastWaitText_ = "no valid reply in more than " + std::to_string(kReceiveCap) + " bytes";
     }
     LogReceived(buffer, filled, frameStart);
     return result;
@@ -170,18 +171,19 @@ int FrameLink::ReceiveFromDatagram(uint8_t* dest, int maxReply, int timeoutMs) {
     const int kept = std::clamp(size, 0, kReceiveBufferSize);
     int result = -1;
     if (size < 0) {
-        lastWaitText_ = "the socket failed (" + transport_->LastError() + ")";
+        lineError_ = transport_->LastError();
+        lastWaitText_ = "the socket failed (" + lineError_ + ")";
         lineFailed_ = true;
     } else if (size == 0) {
         lastWaitText_ = "no reply";
     } else if (size > kReceiveBufferSize) {
-        lastWaitText_ = "a datagram longer than the receive buffer";
+        lastWaitText_ = "a reply datagram too long for the receive buffer";
     } else if (size < kFrameHeaderSize || buffer[0] != kFrameStart || buffer[1] != kReplyMark) {
         lastWaitText_ = "a datagram that is not a reply";
     } else {
         const int dataLength = FrameU16(buffer + 8);
         if (size < kFrameHeaderSize + dataLength) {
-            lastWaitText_ = "a datagram shorter than the reply it announces";
+            lastWaitText_ = "a reply datagram shorter than its header announces";
         } else {
             result = std::min(dataLength, std::max(maxReply, 0));
             std::memcpy(dest, buffer + kFrameHeaderSize, static_cast<size_t>(result));
@@ -223,6 +225,7 @@ int FrameLink::SendCommand(uint16_t command, uint32_t parameter, uint8_t* data, 
     const int frameLength = static_cast<int>(frame.size());
     tries = std::max(tries, 1);
     lineFailed_ = false;
+    lineError_.clear();
     triesSent_ = 0;
     for (int attempt = 1; attempt <= tries; ++attempt) {
         ++triesSent_;

@@ -45,6 +45,8 @@ class FrameLink {
     const std::string& LastWaitText() const { return lastWaitText_; }
     // How often the last SendCommand sent its frame.
     int TriesSent() const { return triesSent_; }
+    // After CommandFailure::LineFailed: what the line said ("the line hung up").
+    const std::string& LineError() const { return lineError_; }
 
   private:
     int ReceiveFromStream(uint8_t* dest, int maxReply, int timeoutMs);
@@ -57,5 +59,6 @@ class FrameLink {
     std::string lastFailureText_;
     std::string lastWaitText_;  // how the last reply wait ended
     bool lineFailed_ = false;   // a read of the last SendCommand failed
+    std::string lineError_;     // and what the line said
     int triesSent_ = 0;
 };

@@ -109,8 +109,13 @@ int PrinterLink::SendCommand(uint16_t command, uint32_t parameter, uint8_t* data
         return -1;
     }
     const int sent = frames_.TriesSent();
-    Fail(kErrorNoReply, frames_.LastWaitText() + " to " + what + " on " + Where() + " after " +
-                            std::to_string(sent) + (sent == 1 ? " try" : " tries"));
+    // Each way a wait ends reads before "to <what>", except a failed line,
+    // whose own words follow: "no reply to ... after 1 try: the line hung up".
+    const bool lineFailed = frames_.LastFailure() == CommandFailure::LineFailed;
+    Fail(kErrorNoReply, (lineFailed ? std::string("no reply") : frames_.LastWaitText()) + " to " +
+                            what + " on " + Where() + " after " + std::to_string(sent) +
+                            (sent == 1 ? " try" : " tries") +
+                            (lineFailed ? ": " + frames_.LineError() : std::string()));
     return -1;
 }
 

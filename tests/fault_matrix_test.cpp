@@ -90,7 +90,7 @@ const Fault kFaults[] = {
      9600,
      kErrorNone,
      kErrorNoReply,
-     "the line failed",
+     "after 1 try: the line hung up",
      4000},
     {"printer at another rate",
      {},

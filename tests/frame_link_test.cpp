@@ -172,7 +172,7 @@ TEST_F(StreamParser, WithoutATransportEveryWaitFailsAtOnce) {
     link.SetTransport(nullptr);
     uint8_t data[16] = {};
     EXPECT_EQ(link.SendCommand(0x20, 0, data, 15, 0, 2, 1000), -1);
-    EXPECT_EQ(link.LastFailureText(), "no link is open after 2 tries");
+    EXPECT_EQ(link.LastFailureText(), "no reply (no link is open) after 2 tries");
 }
 
 struct DatagramParser : ::testing::Test {
