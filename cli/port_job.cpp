@@ -6,6 +6,7 @@
 
 #include "cli_observer.h"
 #include "json_line.h"
+#include "path_text.h"
 #include "rate_recovery.h"
 
 namespace {
@@ -43,19 +44,22 @@ std::string WrittenValuesText(const std::vector<WrittenValue>& values) {
     return text;
 }
 
-std::string SuccessMessage(const CliRequest& request, const std::string& identity,
-                           const std::string& what, double elapsed, int32_t rate) {
+std::string SuccessMessage(const CliRequest& request, const PortOutcome& outcome,
+                           const std::string& what) {
     switch (request.command) {
         case CliCommand::Identify:
-            return "identified " + identity + " on " + Where(request, rate);
+            return "identified " + outcome.identity + " on " + Where(request, outcome.rate);
         case CliCommand::Download:
         case CliCommand::Firmware: {
+            // The rate the blocks went at, not the one the printer was found at.
             char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.1f", elapsed);
-            return what + " sent to " + Where(request, rate) + " in " + seconds + " s";
+            std::snprintf(seconds, sizeof seconds, "%.1f", outcome.elapsed);
+            return what + " sent to " +
+                   Where(request, outcome.blockRate > 0 ? outcome.blockRate : outcome.rate) +
+                   " in " + seconds + " s";
         }
         default:
-            return request.settingName + " written on " + Where(request, rate) +
+            return request.settingName + " written on " + Where(request, outcome.rate) +
                    WrittenValuesText(request.settingValues);
     }
 }
@@ -83,9 +87,10 @@ bool PortJob::WaitDone(int timeoutMs) {
     outcome.code = worker_.ErrorCode();
     outcome.identity = worker_.Identity();
     outcome.rate = worker_.JobRate();
+    outcome.blockRate = worker_.BlockRate();
+    outcome.logPath = PathText(worker_.SavedLogPath());
     outcome.message = outcome.code != kErrorNone ? worker_.FailureReason()
-                                                 : SuccessMessage(request_, outcome.identity, what_,
-                                                                  outcome.elapsed, outcome.rate);
+                                                 : SuccessMessage(request_, outcome, what_);
     outcome.left = worker_.LeftBehind();
     if (outcome.left) {
         // The reason says where the printer is; this is how to get at it.
@@ -109,6 +114,10 @@ nlohmann::json ResultObject(const CliRequest& request, const PortOutcome& outcom
                              {"rate", outcome.rate},
                              {"identity", outcome.identity},
                              {"elapsed", outcome.elapsed}};
+    if (outcome.blockRate > 0)
+        result["transferRate"] = outcome.blockRate;
+    if (!outcome.logPath.empty())
+        result["log"] = outcome.logPath;
     if (!request.settingValues.empty() && outcome.code == kErrorNone) {
         nlohmann::json values = nlohmann::json::object();
         for (const WrittenValue& v : request.settingValues)
@@ -128,6 +137,11 @@ void SayFoundRate(const CliRequest& request, const PortOutcome& outcome) {
         std::cerr << "printer-cli: " << request.port << ": the printer answered at " << outcome.rate
                   << " bit/s\n";
     }
+}
+
+void SayDebugLog(const PortOutcome& outcome, const std::string& portPrefix) {
+    if (outcome.code != kErrorNone && !outcome.logPath.empty())
+        std::cerr << "printer-cli: " << portPrefix << "debug log: " << outcome.logPath << "\n";
 }
 
 int RunOnePort(const CliRequest& request, const TransferInput& input,
@@ -151,6 +165,7 @@ int RunOnePort(const CliRequest& request, const TransferInput& input,
         std::cout << JsonLine(ResultObject(request, outcome)) << std::endl;
     } else if (code != kErrorNone) {
         std::cerr << "printer-cli: error " << code << ": " << outcome.message << "\n";
+        SayDebugLog(outcome);
     } else if (request.command == CliCommand::Identify) {
         std::cout << outcome.identity << "\n";
     } else if (!request.quiet) {

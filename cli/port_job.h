@@ -22,6 +22,8 @@ struct PortOutcome {
     std::string logSaveError;  // why its debug log could not be written
     double elapsed = 0;        // seconds
     int32_t rate = 0;          // the rate the job opened the port at
+    int32_t blockRate = 0;     // the rate a transfer's blocks went at; 0: none, or UDP
+    std::string logPath;       // where its debug log was written; empty: nowhere
     // How a failed job left the printer, and the command that reaches it.
     std::optional<PrinterLeft> left;
     std::string wayBack;
@@ -31,6 +33,9 @@ struct PortOutcome {
 nlohmann::json ResultObject(const CliRequest& request, const PortOutcome& outcome);
 // -b auto: says on stderr at which rate the printer answered.
 void SayFoundRate(const CliRequest& request, const PortOutcome& outcome);
+// After a failure: the debug log that holds every frame of the job, on
+// stderr ("printer-cli: COM3: debug log: ..." with `portPrefix`).
+void SayDebugLog(const PortOutcome& outcome, const std::string& portPrefix = "");
 
 class PortJob {
   public:

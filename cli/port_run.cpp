@@ -181,6 +181,10 @@ int RunPorts(const std::vector<CliRequest>& requests, const TransferInput& input
     } else {
         std::cout << SummaryTable(rows) << std::flush;
     }
+    if (!call.json) {
+        for (const auto& job : jobs)
+            SayDebugLog(*job->Outcome(), job->Request().port + ": ");
+    }
     for (const auto& job : jobs) {
         const std::string& error = job->Outcome()->logSaveError;
         if (!error.empty() && !call.quiet)

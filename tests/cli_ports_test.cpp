@@ -223,6 +223,12 @@ TEST_F(CliOnSeveralPorts, BadPortsFailAloneAndTheFirstFailureInOrderIsTheExitSta
         EXPECT_EQ(opening.rfind("OPEN " + printer->SlavePath() + " ", 0), 0u) << opening;
     }
     EXPECT_TRUE(fs::exists(folder / "logs" / "nonexistent_ttyX.log"));
+    // Each failed port names its own log; a port that went well, none.
+    EXPECT_NE(
+        r.err.find(missing + ": debug log: " + (folder / "logs" / "nonexistent_ttyX.log").string()),
+        std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find(first.SlavePath() + ": debug log:"), std::string::npos) << r.err;
 
     // JSON: every event names its port; the summary gives the exit status.
     const ChildResult json = RunChild({PRINTER_CLI_PATH, "--json", "-p", first.SlavePath(), "-p",

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 
 #ifdef PRINTER_CLI_LOGO
@@ -173,7 +174,8 @@ TEST(CliParsing, EachCommandsHelpListsWhatAppliesToIt) {
         std::vector<const char*> notShown;
     };
     const Case cases[] = {
-        {"identify", {"-p,--port", "-b,--baud", "--udp", "--log", "--json"},
+        {"identify",
+         {"-p,--port", "-b,--baud", "--udp", "--log", "--json"},
          {"--transfer-rate", "--config"}},
         {"para", {"--rate", "-p,--port", "-b,--baud", "--config"}, {"--transfer-rate"}},
         {"font", {"FILE", "--dry-run", "-p,--port", "-b,--baud", "--transfer-rate"}, {"--config"}},
@@ -291,12 +293,16 @@ TEST_F(CliAgainstPrinter, EachFailureClassHasItsExitStatusAndAPlainReason) {
     r = Cli({"identify"});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(r.err.find("no reply to the identify query"), std::string::npos) << r.err;
+    // A failure says where its frames are.
+    EXPECT_NE(r.err.find("\nprinter-cli: debug log: " + logPath.string() + "\n"), std::string::npos)
+        << r.err;
 
     SimFaults foreign;
     foreign.identity = "OTHER 01";
     printer.SetFaults(foreign);
     r = Cli({"--json", "identify"});
     EXPECT_EQ(r.exitCode, 5);
+    EXPECT_EQ(nlohmann::json::parse(r.out).at("log"), logPath.string());
     EXPECT_EQ(nlohmann::json::parse(r.out).at("message").get<std::string>().find(
                   "answered 'OTHER 01'") != std::string::npos,
               true);
@@ -463,6 +469,40 @@ TEST_F(CliAgainstPrinter, TransferCommandsSendTheirFilesAndRefuseBadInputUnsent)
     EXPECT_TRUE(printer.FirmwareAccepted());
     fs::remove(font);
     fs::remove(image);
+}
+
+// The OK line and the JSON result name the rate the blocks went at, which
+// is neither the rate the printer was found at nor always the one asked for.
+TEST_F(CliAgainstPrinter, ATransferSaysTheRateItsBlocksWentAt) {
+    const fs::path font = logPath.parent_path() / ("cli-rate-" + std::to_string(getpid()) + ".bin");
+    std::ofstream(font, std::ios::binary) << std::string(600, 'f');
+    struct Case {
+        std::vector<std::string> options;
+        std::optional<uint32_t> refusedRate;
+        int32_t blocksAt;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt, 115200},
+        {{"--transfer-rate", "230400"}, std::nullopt, 230400},
+        {{"--transfer-rate", "230400"}, 230400, 115200},  // the printer keeps to the standard one
+    };
+    for (const Case& c : cases) {
+        SimFaults faults;
+        faults.refuseRate = c.refusedRate;
+        printer.SetFaults(faults);
+        std::vector<std::string> args = c.options;
+        args.insert(args.begin(), "--json");
+        args.insert(args.end(), {"font", font.string()});
+        const ChildResult r = Cli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const nlohmann::json result = JsonResult(r.out);
+        const std::string at = " at " + std::to_string(c.blocksAt) + " bit/s in ";
+        EXPECT_NE(result.at("message").get<std::string>().find(at), std::string::npos)
+            << result.at("message");
+        EXPECT_EQ(result.at("transferRate"), c.blocksAt);
+        EXPECT_EQ(result.at("rate"), 9600);  // where the job found the printer
+    }
+    fs::remove(font);
 }
 
 TEST_F(CliAgainstPrinter, BadInputAndUnreachablePortsHaveHonestCodesAndSendNothing) {

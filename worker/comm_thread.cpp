@@ -64,6 +64,7 @@ void TCommThread::RunJob(uint8_t jobCode, const JobEnvironment& environment) {
     portRate_ = environment.portRate;
     transferRate_ = environment.transferRate > 0 ? environment.transferRate : kTransferRate;
     findRates_ = environment.findRates;
+    blockRate_ = 0;
     leftBehind_.reset();
     link_.SetDatagramEndpoint(environment.endpoint);
     link_.ClearError();
@@ -158,7 +159,9 @@ void TCommThread::SaveLog(const JobEnvironment& environment) {
     const std::filesystem::path path = DebugLogPath(environment);
     // A log that cannot be written does not change the job's result.
     logSaveError_.clear();
-    log_.Save(path, logSaveError_);
+    savedLogPath_.clear();
+    if (log_.Save(path, logSaveError_))
+        savedLogPath_ = path;
 }
 
 void TCommThread::ReportProgress(const std::string& text, int32_t done, int32_t total, bool panel) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -72,12 +73,17 @@ class TCommThread {
     // The rate the last job opened the port at: the job's, or the one the
     // printer answered at when the job was to find it.
     int32_t JobRate() const { return portRate_; }
+    // The rate the last job's blocks went at (the transfer rate, or the one
+    // it fell back to); 0 when it sent no block or sent them as datagrams.
+    int32_t BlockRate() const { return blockRate_; }
     // Set when the last job failed and left the printer in a mode or at
     // another rate than it was found at; its reason then says so too.
     const std::optional<PrinterLeft>& LeftBehind() const { return leftBehind_; }
     const DebugLog& Log() const { return log_; }
     // Why "debug.log" could not be written after the last job; empty when it was.
     const std::string& LogSaveError() const { return logSaveError_; }
+    // Where the last job's debug log was written; empty when it could not be.
+    const std::filesystem::path& SavedLogPath() const { return savedLogPath_; }
 
     // The request fields; write them only while the worker is idle.
     SettingPayload& Payload() { return payload_; }
@@ -120,6 +126,8 @@ class TCommThread {
     BlockSender LinkSender();
     BlockProgress TransferProgress();
     BlockStop StopRequested();
+    // Notes the rate the blocks about to be sent go at.
+    void NoteBlockRate();
     // Records how a transfer that did not go through ended; true when it did.
     // `firstFile`: nothing was written before this transfer.
     bool TransferWentThrough(const BlockOutcome& outcome, bool firstFile);
@@ -127,10 +135,12 @@ class TCommThread {
     CommObserver& observer_;
     DebugLog log_;
     std::string logSaveError_;
+    std::filesystem::path savedLogPath_;
     PrinterLink link_{&log_};
     std::string portName_;
     int32_t portRate_ = 0;
     int32_t transferRate_ = kTransferRate;
+    int32_t blockRate_ = 0;
     std::vector<int32_t> findRates_;
     std::optional<PrinterLeft> leftBehind_;
     SettingPayload payload_;

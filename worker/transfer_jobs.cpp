@@ -17,6 +17,10 @@ BlockStop TCommThread::StopRequested() {
     return [this] { return stopRequested_.load(); };
 }
 
+void TCommThread::NoteBlockRate() {
+    blockRate_ = link_.DatagramMode() ? 0 : static_cast<int32_t>(link_.Uart().BaudRate());
+}
+
 bool TCommThread::TransferWentThrough(const BlockOutcome& outcome, bool firstFile) {
     if (outcome.result != BlockResult::Stopped)
         return outcome.result == BlockResult::Done;
@@ -118,6 +122,7 @@ bool TCommThread::SendDownloads(std::vector<PreparedDownload>& files) {
         fileBuffer_.bytes = std::move(file.bytes);
         fileBuffer_.position = 0;
         ReportProgress("DOWNLOAD " + file.name, 0, 0, true);
+        NoteBlockRate();
         const BlockOutcome outcome =
             SendDownloadBlocks(fileBuffer_.bytes, file.command, file.start, file.name, LinkSender(),
                                TransferProgress(), StopRequested());
@@ -144,9 +149,13 @@ void TCommThread::DoFirmwareUpdate() {
     }
     if (!link_.EnterUpdateMode()) {
         ReturnToJobRate();
-    } else if (TransferWentThrough(SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(),
-                                                      TransferProgress(), StopRequested()),
-                                   true)) {
+        link_.CloseLink();
+        return;
+    }
+    NoteBlockRate();
+    if (TransferWentThrough(SendFirmwareBlocks(fileBuffer_.bytes, LinkSender(), TransferProgress(),
+                                               StopRequested()),
+                            true)) {
         fileBuffer_.position = fileBuffer_.bytes.size();
         // Its reply is not examined beyond arriving: a missing one leaves
         // error 3, so an update whose end was not confirmed never passes
