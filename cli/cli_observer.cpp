@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -9,6 +10,7 @@
 #include "path_text.h"
 #include "progress_text.h"
 #include "rate_recovery.h"
+#include "terminal_width.h"
 
 JobEnvironment EnvironmentOf(const CliRequest& request, std::filesystem::path exeFolder) {
     JobEnvironment environment;
@@ -43,7 +45,14 @@ void CliObserver::JobProgress(int32_t done, int32_t total) {
     if (terminal_) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-        std::cerr << "\r" << ProgressBarLine(done, total, seconds) << std::flush;
+        const int columns = TerminalColumnsOr80();
+        const std::string line = FittedProgressLine(done, total, seconds, columns);
+        // Blanks over what a longer line before left, short of the last column.
+        const size_t shown = TextColumns(line);
+        const size_t clear = std::min(barColumns_, static_cast<size_t>(std::max(columns - 1, 0)));
+        std::cerr << "\r" << line << std::string(clear > shown ? clear - shown : 0, ' ')
+                  << std::flush;
+        barColumns_ = shown;
         barShown_ = true;
         return;
     }
@@ -62,6 +71,7 @@ void CliObserver::StatusText(const std::string& text) {
         if (barShown_)
             std::cerr << "\n";
         barShown_ = false;
+        barColumns_ = 0;
         std::cerr << text << "\n";
     }
 }
@@ -71,4 +81,5 @@ void CliObserver::JobFinished() {
     if (barShown_)
         std::cerr << "\n";
     barShown_ = false;
+    barColumns_ = 0;
 }

@@ -33,4 +33,5 @@ class CliObserver : public CommObserver {
     std::chrono::steady_clock::time_point started_;
     int lastDecile_ = -1;
     bool barShown_ = false;
+    size_t barColumns_ = 0;  // how wide the bar line drawn last is
 };

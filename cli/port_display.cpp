@@ -9,10 +9,6 @@
 
 namespace {
 
-// A line longer than the terminal wraps, and the redraw would then miss it.
-constexpr size_t kLineWidth = 79;
-constexpr int kBarWidth = 20;
-
 class PortObserver : public CommObserver {
   public:
     PortObserver(PortDisplay& display, size_t index, JobEnvironment environment)
@@ -39,13 +35,15 @@ class PortObserver : public CommObserver {
 
 }  // namespace
 
-PortDisplay::PortDisplay(std::vector<std::string> ports, DisplayMode mode)
+PortDisplay::PortDisplay(std::vector<std::string> ports, DisplayMode mode,
+                         std::function<int()> columns)
     : ports_(std::move(ports)),
       mode_(mode),
-      lines_(ports_.size(), "started"),
+      columns_(std::move(columns)),
+      lines_(ports_.size()),
       lastDecile_(ports_.size(), -1) {
     for (const std::string& port : ports_)
-        nameWidth_ = std::max(nameWidth_, port.size());
+        nameColumns_ = std::max(nameColumns_, TextColumns(port));
 }
 
 std::unique_ptr<CommObserver> PortDisplay::ObserverFor(size_t index, JobEnvironment environment) {
@@ -63,7 +61,7 @@ void PortDisplay::Progress(size_t index, int64_t done, int64_t total, double sec
                       << std::endl;
             break;
         case DisplayMode::Terminal:
-            lines_[index] = ProgressBarLine(done, total, seconds, kBarWidth);
+            lines_[index] = {true, done, total, seconds, {}};
             changed_ = true;
             break;
         case DisplayMode::Lines:
@@ -86,7 +84,7 @@ void PortDisplay::Status(size_t index, const std::string& text) {
                       << std::endl;
             break;
         case DisplayMode::Terminal:
-            lines_[index] = text;
+            lines_[index] = {.text = text};
             changed_ = true;
             break;
         case DisplayMode::Lines:
@@ -100,7 +98,7 @@ void PortDisplay::Status(size_t index, const std::string& text) {
 void PortDisplay::Ended(size_t index, const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (mode_ == DisplayMode::Terminal) {
-        lines_[index] = text;
+        lines_[index] = {.text = text};
         changed_ = true;
         Draw();
     } else if (mode_ == DisplayMode::Lines) {
@@ -122,12 +120,19 @@ void PortDisplay::Json(const nlohmann::json& event) {
 void PortDisplay::Draw() {
     if (drawn_)
         std::cerr << "\x1b[" << ports_.size() << "A";  // back to the first port's line
+    // A line that reaches the last column wraps, and the redraw would then
+    // miss it: each stays short of it, at the width the terminal has now.
+    const int columns = columns_();
+    const size_t room = static_cast<size_t>(std::max(columns - 1, 0));
     for (size_t i = 0; i < ports_.size(); ++i) {
-        std::string line =
-            ports_[i] + std::string(nameWidth_ - ports_[i].size() + 2, ' ') + lines_[i];
-        if (line.size() > kLineWidth)
-            line = line.substr(0, kLineWidth - 3) + "...";
-        std::cerr << "\r\x1b[K" << line << "\n";
+        const std::string name =
+            ports_[i] + std::string(nameColumns_ - TextColumns(ports_[i]) + 2, ' ');
+        const PortLine& port = lines_[i];
+        const int left = columns - static_cast<int>(TextColumns(name));
+        const std::string text = port.progress
+                                     ? FittedProgressLine(port.done, port.total, port.seconds, left)
+                                     : port.text;
+        std::cerr << "\r\x1b[K" << CutToColumns(name + text, room) << "\n";
     }
     std::cerr << std::flush;
     drawn_ = true;

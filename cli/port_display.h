@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -12,12 +13,15 @@
 #include <vector>
 
 #include "comm_observer.h"
+#include "terminal_width.h"
 
 enum class DisplayMode { Terminal, Lines, Json, Quiet };
 
 class PortDisplay {
   public:
-    PortDisplay(std::vector<std::string> ports, DisplayMode mode);
+    // `columns` tells the terminal's width at each redraw.
+    PortDisplay(std::vector<std::string> ports, DisplayMode mode,
+                std::function<int()> columns = TerminalColumnsOr80);
 
     // The worker side of port `index`: its environment, its reports shown here.
     std::unique_ptr<CommObserver> ObserverFor(size_t index, JobEnvironment environment);
@@ -34,13 +38,24 @@ class PortDisplay {
     void Json(const nlohmann::json& event);
 
   private:
+    // What a port's line shows: its progress, drawn to the width at hand,
+    // or a text.
+    struct PortLine {
+        bool progress = false;
+        int64_t done = 0;
+        int64_t total = 0;
+        double seconds = 0;
+        std::string text = "started";
+    };
+
     void Draw();  // caller holds mutex_
 
     const std::vector<std::string> ports_;
     const DisplayMode mode_;
-    size_t nameWidth_ = 0;
+    const std::function<int()> columns_;
+    size_t nameColumns_ = 0;
     std::mutex mutex_;
-    std::vector<std::string> lines_;
+    std::vector<PortLine> lines_;
     std::vector<int> lastDecile_;
     bool changed_ = true;
     bool drawn_ = false;

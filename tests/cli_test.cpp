@@ -14,6 +14,7 @@
 #include "child_process.h"
 #include "cli_request.h"
 #include "my_uart.h"
+#include "port_display.h"
 #include "progress_text.h"
 #include "virtual_printer.h"
 
@@ -208,6 +209,76 @@ TEST(CliProgress, BarAndPlainLines) {
     EXPECT_NE(bar.find("640 B/s"), std::string::npos);
     EXPECT_NE(bar.find("0:02 left"), std::string::npos);
     EXPECT_EQ(ProgressBarLine(2560, 2560, 1.0, 10).find("left"), std::string::npos);
+}
+
+// A bar line never reaches the terminal's last column, whatever its width:
+// it would wrap, and every redraw would then start a new line.
+TEST(CliProgress, TheBarFitsEveryTerminalWidth) {
+    struct State {
+        int64_t done, total;
+        double seconds;
+    };
+    const State states[] = {{0, 1000, 0.0},
+                            {450, 1000, 2.0},
+                            {1000, 1000, 3.0},
+                            {123456, 7654321, 0.4},
+                            {5, 4294967295, 9000.0}};
+    for (int columns : {1, 4, 8, 12, 20, 30, 40, 60, 80, 132, 250}) {
+        for (const State& st : states) {
+            const std::string line = FittedProgressLine(st.done, st.total, st.seconds, columns);
+            const std::string where = std::to_string(columns) + " columns: " + line;
+            EXPECT_LE(TextColumns(line), static_cast<size_t>(std::max(columns - 1, 0))) << where;
+            // The percentage is the last to go.
+            if (columns >= 6) {
+                EXPECT_NE(line.find('%'), std::string::npos) << where;
+            }
+            if (columns >= 80 && st.done > 0 && st.done < st.total) {
+                EXPECT_NE(line.find(" left"), std::string::npos) << where;
+            }
+        }
+        // The bar keeps its width while the numbers beside it change theirs.
+        const std::string start = FittedProgressLine(0, 1000, 0.0, columns);
+        const std::string middle = FittedProgressLine(450, 1000, 2.0, columns);
+        EXPECT_EQ(start.find(']'), middle.find(']')) << start << " / " << middle;
+    }
+    EXPECT_EQ(CutToColumns("COM3", 4), "COM3");
+    EXPECT_EQ(CutToColumns("/dev/ttyUSB0", 8), "/dev/...");
+    // Counted and cut by characters, never inside one.
+    EXPECT_EQ(CutToColumns("Z\xC3\xBCrich-\xC3\xBC\xC3\xBC", 9), "Z\xC3\xBCrich-\xC3\xBC\xC3\xBC");
+    EXPECT_EQ(CutToColumns("Z\xC3\xBCrich-\xC3\xBC\xC3\xBC", 8), "Z\xC3\xBCric...");
+    EXPECT_EQ(CutToColumns("\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC", 4), "\xC3\xBC...");
+}
+
+// Several ports redraw their lines in place: each fits the terminal at its
+// width at the time, names and messages included.
+TEST(CliProgress, EachPortsLineFitsTheTerminalAtEachRedraw) {
+    int columns = 100;
+    PortDisplay display({"/dev/ttyUSB0", "/dev/serial/by-id/usb-\xC3\xBC-port0", "COM3"},
+                        DisplayMode::Terminal, [&] { return columns; });
+    testing::internal::CaptureStderr();
+    for (int width : {100, 40, 24}) {
+        columns = width;
+        display.Progress(0, 512, 65536, 1.5);
+        display.Status(1,
+                       "no reply to the firmware block at 0x00001400 on a port with a long "
+                       "name at 115200 bit/s after 3 tries");
+        display.Progress(2, 65536, 65536, 6.0);
+        display.Refresh();
+    }
+    const std::string drawn = testing::internal::GetCapturedStderr();
+    std::istringstream lines(drawn);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        // Cursor-up, carriage return and erase-line go before each line.
+        const size_t text = line.rfind("\x1b[K");
+        ASSERT_NE(text, std::string::npos) << line;
+        line = line.substr(text + 3);
+        const int width = count < 3 ? 100 : count < 6 ? 40 : 24;
+        EXPECT_LE(TextColumns(line), static_cast<size_t>(width - 1)) << width << ": " << line;
+        ++count;
+    }
+    EXPECT_EQ(count, 9);
 }
 
 // printer-cli as a technician runs it, against a virtual printer.
