@@ -1,5 +1,6 @@
 #include "link_options.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "int_conversion.h"
@@ -9,7 +10,6 @@ struct SharedOptions::Values {
     std::string match;
     std::string baud = "9600";
     std::string udp = "127.0.0.1:9100";
-    bool udpGiven = false;
     std::string transferRate = "115200";
     std::string logPath;
     std::string configPath;
@@ -31,29 +31,9 @@ std::optional<std::string> UsbIdText(const std::string& text) {
     return id;
 }
 
-bool Given(const CLI::Option* option) {
-    return option != nullptr && option->count() > 0;
-}
-
 }  // namespace
 
-// Where the shared options were declared (the program, or one command),
-// with the values given there.
-struct SharedOptions::Site {
-    CLI::App* app = nullptr;
-    Values values;
-    CLI::Option* port = nullptr;
-    CLI::Option* match = nullptr;
-    CLI::Option* baud = nullptr;
-    CLI::Option* udp = nullptr;
-    CLI::Option* transferRate = nullptr;
-    CLI::Option* log = nullptr;
-    CLI::Option* config = nullptr;
-    CLI::Option* json = nullptr;
-    CLI::Option* quiet = nullptr;
-};
-
-SharedOptions::SharedOptions() = default;
+SharedOptions::SharedOptions() : values_(std::make_unique<Values>()) {}
 SharedOptions::~SharedOptions() = default;
 
 void SharedOptions::DeclareOnProgram(CLI::App& app) {
@@ -64,112 +44,81 @@ void SharedOptions::DeclareOnCommand(CLI::App& command, unsigned uses) {
     Declare(command, uses, "General options");
 }
 
+// Every place binds the same values. CLI11 sets the program's options before
+// the command's, so a value given after the command wins; ports add up.
 void SharedOptions::Declare(CLI::App& app, unsigned uses, const std::string& group) {
     namespace so = shared_option;
-    auto site = std::make_unique<Site>();
-    site->app = &app;
-    Values& v = site->values;
+    Values& v = *values_;
     if (uses & so::kPort) {
-        site->port = app.add_option("-p,--port", v.ports,
-                                    "serial port (COM1, /dev/ttyUSB0, ...) or TCP/IP; give it "
-                                    "again for more ports (default: the one USB serial port)")
-                         ->expected(1)
-                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-                         ->group(group);
+        app.add_option_function<std::vector<std::string>>(
+               "-p,--port",
+               [&v](const std::vector<std::string>& ports) {
+                   v.ports.insert(v.ports.end(), ports.begin(), ports.end());
+               },
+               "serial port (COM1, /dev/ttyUSB0, ...) or TCP/IP; give it again for more ports "
+               "(default: the one USB serial port)")
+            ->expected(1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->group(group);
     }
     if (uses & so::kMatch) {
-        site->match =
-            app.add_option("--match", v.match, "also every serial port with this USB id (VID:PID)")
-                ->group(group);
+        app.add_option("--match", v.match, "also every serial port with this USB id (VID:PID)")
+            ->group(group);
     }
     if (uses & so::kBaud) {
-        site->baud = app.add_option("-b,--baud", v.baud,
-                                    "the rate the printer talks at now, in bit/s; \"auto\" tries "
-                                    "9600, the transfer rate, then 19200, 38400, 57600 and "
-                                    "115200, says on stderr at which rate the printer answered, "
-                                    "and runs the job at it")
-                         ->capture_default_str()
-                         ->group(group);
+        app.add_option("-b,--baud", v.baud,
+                       "the rate the printer talks at now, in bit/s; \"auto\" tries 9600, the "
+                       "transfer rate, then 19200, 38400, 57600 and 115200, says on stderr at "
+                       "which rate the printer answered, and runs the job at it")
+            ->capture_default_str()
+            ->group(group);
     }
     if (uses & so::kUdp) {
-        site->udp = app.add_option("--udp", v.udp, "HOST:PORT of the printer for the port TCP/IP")
-                        ->capture_default_str()
-                        ->group(group);
+        udpOptions_.push_back(
+            app.add_option("--udp", v.udp, "HOST:PORT of the printer for the port TCP/IP")
+                ->capture_default_str()
+                ->group(group));
     }
     if (uses & so::kTransferRate) {
-        site->transferRate =
-            app.add_option("--transfer-rate", v.transferRate,
-                           "the rate of block transfers; a printer that does not take it gets "
-                           "115200")
-                ->capture_default_str()
-                ->group(group);
+        app.add_option("--transfer-rate", v.transferRate,
+                       "the rate of block transfers; a printer that does not take it gets 115200")
+            ->capture_default_str()
+            ->group(group);
     }
     if (uses & so::kLog) {
-        site->log = app.add_option("--log", v.logPath,
-                                   "write the debug log here (default: debug.log beside a "
-                                   "portable program, in the user's data folder of printer-tool "
-                                   "for an installed one); with several ports a folder of one "
-                                   "log per port")
-                        ->group(group);
+        app.add_option("--log", v.logPath,
+                       "write the debug log here (default: debug.log beside a portable program, "
+                       "in the user's data folder of printer-tool for an installed one); with "
+                       "several ports a folder of one log per port")
+            ->group(group);
     }
     if (uses & so::kJson) {
-        site->json = app.add_flag("--json", v.json,
-                                  "print JSON Lines on stdout: progress and one result object "
-                                  "(with several ports one per port, then a summary)")
-                         ->group(group);
+        app.add_flag("--json", v.json,
+                     "print JSON Lines on stdout: progress and one result object (with several "
+                     "ports one per port, then a summary)")
+            ->group(group);
     }
-    if (uses & so::kQuiet) {
-        site->quiet = app.add_flag("-q,--quiet", v.quiet, "print nothing but the result and errors")
-                          ->group(group);
-    }
+    if (uses & so::kQuiet)
+        app.add_flag("-q,--quiet", v.quiet, "print nothing but the result and errors")
+            ->group(group);
     if (uses & so::kConfig) {
-        site->config = app.add_option("--config", v.configPath,
-                                      "the window's configuration file (printer-tool.ini): the "
-                                      "setting commands take every value the command line "
-                                      "leaves out from it")
-                           ->group(group);
+        app.add_option("--config", v.configPath,
+                       "the window's configuration file (printer-tool.ini): the setting commands "
+                       "take every value the command line leaves out from it")
+            ->group(group);
     }
-    sites_.push_back(std::move(site));
-}
-
-SharedOptions::Values SharedOptions::Merged() const {
-    Values link = sites_.front()->values;
-    link.udpGiven = Given(sites_.front()->udp);
-    for (size_t i = 1; i < sites_.size(); ++i) {
-        const Site& site = *sites_[i];
-        if (!site.app->parsed())
-            continue;
-        const Values& given = site.values;
-        if (Given(site.port))
-            link.ports.insert(link.ports.end(), given.ports.begin(), given.ports.end());
-        if (Given(site.match))
-            link.match = given.match;
-        if (Given(site.baud))
-            link.baud = given.baud;
-        if (Given(site.udp)) {
-            link.udp = given.udp;
-            link.udpGiven = true;
-        }
-        if (Given(site.transferRate))
-            link.transferRate = given.transferRate;
-        if (Given(site.log))
-            link.logPath = given.logPath;
-        if (Given(site.config))
-            link.configPath = given.configPath;
-        link.json = link.json || Given(site.json);
-        link.quiet = link.quiet || Given(site.quiet);
-    }
-    return link;
 }
 
 std::optional<std::string> SharedOptions::Read(CliRequest& request) const {
-    const Values link = Merged();
+    const Values& link = *values_;
+    const bool udpGiven = std::any_of(udpOptions_.begin(), udpOptions_.end(),
+                                      [](const CLI::Option* udp) { return udp->count() > 0; });
     request.ports = link.ports;
     request.logPath = link.logPath;
     request.json = link.json;
     request.quiet = link.quiet;
     // --udp alone means the port TCP/IP.
-    if (request.ports.empty() && link.match.empty() && link.udpGiven)
+    if (request.ports.empty() && link.match.empty() && udpGiven)
         request.ports.push_back("TCP/IP");
     if (!request.ports.empty())
         request.port = request.ports.front();
@@ -201,7 +150,7 @@ std::optional<std::string> SharedOptions::Read(CliRequest& request) const {
 }
 
 std::string SharedOptions::ConfigPath() const {
-    return Merged().configPath;
+    return values_->configPath;
 }
 
 std::optional<DatagramEndpoint> ParseEndpoint(const std::string& text) {

@@ -53,10 +53,8 @@ class SharedOptions {
 
   private:
     struct Values;
-    struct Site;
     void Declare(CLI::App& app, unsigned uses, const std::string& group);
-    // The values of every place the options were given, merged.
-    Values Merged() const;
 
-    std::vector<std::unique_ptr<Site>> sites_;  // the program's first
+    std::unique_ptr<Values> values_;        // bound by every place that declares them
+    std::vector<CLI::Option*> udpOptions_;  // --udp alone means the port TCP/IP
 };
