@@ -8,7 +8,7 @@
 //   box TEXT                 a message box whose text holds TEXT appears
 //                            (60 s); prints its text and presses OK
 //   file PATH                a file dialog appears; picks PATH
-//   text ID TEXT             the control ID shows TEXT
+//   text ID TEXT             the control ID shows TEXT (within 5 s)
 //   layout WIDTH HEIGHT      the client area is WIDTH x HEIGHT and every
 //                            control lies inside its parent's client area
 //   key ID VK                presses the key VK (decimal) in control ID
@@ -295,10 +295,19 @@ int wmain(int argc, wchar_t* argv[]) {
             File(argv[++i]);
         } else if (step == L"text") {
             need(i, 2);
-            const std::wstring shown = TextOf(Control(_wtoi(argv[i + 1])));
-            if (shown != argv[i + 2])
+            // A click is posted, so the tool may not have handled it yet:
+            // the text has 5 s to turn into the expected one.
+            const HWND control = Control(_wtoi(argv[i + 1]));
+            const std::wstring expected = argv[i + 2];
+            const ULONGLONG deadline = GetTickCount64() + 5000;
+            std::wstring shown = TextOf(control);
+            while (shown != expected && GetTickCount64() < deadline) {
+                Sleep(20);
+                shown = TextOf(control);
+            }
+            if (shown != expected)
                 Fail(L"control " + std::wstring(argv[i + 1]) + L" shows \"" + shown +
-                     L"\", not \"" + argv[i + 2] + L"\"");
+                     L"\", not \"" + expected + L"\"");
             i += 2;
         } else if (step == L"layout") {
             need(i, 2);
