@@ -31,6 +31,17 @@ std::optional<std::string> UsbIdText(const std::string& text) {
     return id;
 }
 
+// --baud or --transfer-rate: a positive rate, or the usage error's message.
+std::optional<std::string> ReadLineRate(const char* option, const std::string& text,
+                                        int32_t& rate) {
+    const auto parsed = ParseInt32(text);
+    if (!parsed || *parsed <= 0)
+        return std::string(option) + ": " +
+               (parsed ? "'" + text + "' is not a line rate" : InvalidIntegerMessage(text));
+    rate = *parsed;
+    return std::nullopt;
+}
+
 }  // namespace
 
 SharedOptions::SharedOptions() : values_(std::make_unique<Values>()) {}
@@ -130,18 +141,11 @@ std::optional<std::string> SharedOptions::Read(CliRequest& request) const {
     }
     if (CLI::detail::to_lower(link.baud) == "auto") {
         request.findRate = true;
-    } else {
-        const auto rate = ParseInt32(link.baud);
-        if (!rate || *rate <= 0)
-            return "--baud: " + (rate ? "'" + link.baud + "' is not a line rate"
-                                      : InvalidIntegerMessage(link.baud));
-        request.rate = *rate;
+    } else if (auto error = ReadLineRate("--baud", link.baud, request.rate)) {
+        return error;
     }
-    const auto fast = ParseInt32(link.transferRate);
-    if (!fast || *fast <= 0)
-        return "--transfer-rate: " + (fast ? "'" + link.transferRate + "' is not a line rate"
-                                           : InvalidIntegerMessage(link.transferRate));
-    request.transferRate = *fast;
+    if (auto error = ReadLineRate("--transfer-rate", link.transferRate, request.transferRate))
+        return error;
     const auto endpoint = ParseEndpoint(link.udp);
     if (!endpoint)
         return "--udp: '" + link.udp + "' is not HOST:PORT";

@@ -64,6 +64,11 @@ std::string BarLine(int64_t done, int64_t total, double elapsedSeconds, int widt
     return line;
 }
 
+// Every byte but a UTF-8 continuation byte starts a character.
+bool StartsCharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
 int Digits(int64_t value) {
     return static_cast<int>(std::to_string(std::max<int64_t>(value, 0)).size());
 }
@@ -110,10 +115,7 @@ std::string FittedProgressLine(int64_t done, int64_t total, double elapsedSecond
 }
 
 size_t TextColumns(const std::string& text) {
-    // Every byte but a UTF-8 continuation byte starts a character.
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), StartsCharacter));
 }
 
 std::string CutToColumns(const std::string& text, size_t columns) {
@@ -123,7 +125,7 @@ std::string CutToColumns(const std::string& text, size_t columns) {
     const size_t keep = columns - ellipsis.size();
     size_t end = 0;
     for (size_t characters = 0; end < text.size(); ++end) {
-        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && characters++ == keep)
+        if (StartsCharacter(text[end]) && characters++ == keep)
             break;
     }
     return text.substr(0, end) + ellipsis;
