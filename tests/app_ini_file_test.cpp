@@ -157,7 +157,7 @@ TEST(AppIniStorage, AFileGoesBackInTheEncodingItCameIn) {
     IniEncoding encoding = IniEncoding::Utf8;
     const std::optional<std::string> text = ReadIniText(qpath, &encoding);
     ASSERT_TRUE(text.has_value());
-    EXPECT_EQ(encoding, IniEncoding::Latin1);
+    EXPECT_EQ(encoding, IniEncoding::SystemCodePage);
     std::string error;
     ASSERT_TRUE(StoreIniText(qpath, *text, error, encoding));
     EXPECT_EQ(ReadBytes(path), latin1);
@@ -165,7 +165,7 @@ TEST(AppIniStorage, AFileGoesBackInTheEncodingItCameIn) {
     // A character Latin-1 has no byte for: the whole file becomes UTF-8
     // rather than lose it.
     const std::string euro = *text + "PIN=5\xE2\x82\xAC\n";
-    ASSERT_TRUE(StoreIniText(qpath, euro, error, IniEncoding::Latin1));
+    ASSERT_TRUE(StoreIniText(qpath, euro, error, IniEncoding::SystemCodePage));
     EXPECT_EQ(ReadBytes(path), euro);
 }
 

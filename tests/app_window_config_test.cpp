@@ -162,7 +162,7 @@ TEST(AppWindowConfiguration, CommentsAndForeignSectionsSurviveASave) {
     EXPECT_EQ(h.IniValue("PARA", "MAX FEED"), "200");
 }
 
-TEST(AppWindowConfiguration, LogoListStopsAtTheFirstMissingFile) {
+TEST(AppWindowConfiguration, AMissingLogoFileKeepsItsPlaceInTheList) {
     WindowHarness h;
     const std::string first = h.TouchFile("logos/first.bmp");
     h.TouchFile("second.bmp");
@@ -171,9 +171,11 @@ TEST(AppWindowConfiguration, LogoListStopsAtTheFirstMissingFile) {
                (h.Folder() / "missing.bmp").string() + "\nFILE4=" + fourth + "\n");
     h.Open();
     auto* list = h.Find<QListWidget>("ListLogo");
-    ASSERT_EQ(list->count(), 2);
+    ASSERT_EQ(list->count(), 4);
     EXPECT_EQ(list->item(0)->text(), "logos/first.bmp");
     EXPECT_EQ(list->item(1)->text(), "second.bmp");
+    EXPECT_EQ(list->item(2)->text(), "missing.bmp (missing)");
+    EXPECT_EQ(list->item(3)->text(), "fourth.bmp");
     h.Close();
 
     const IniFile ini = IniFile::Parse(h.ReadIni());
@@ -181,8 +183,8 @@ TEST(AppWindowConfiguration, LogoListStopsAtTheFirstMissingFile) {
     EXPECT_EQ(ini.Value("LOGO", "FILE1"), first);
     // A relative name is stored with its full path.
     EXPECT_EQ(ini.Value("LOGO", "FILE2"), (h.Folder() / "second.bmp").string());
-    EXPECT_EQ(ini.Value("LOGO", "FILE3"), std::nullopt);
-    EXPECT_EQ(ini.Value("LOGO", "FILE4"), std::nullopt);
+    EXPECT_EQ(ini.Value("LOGO", "FILE3"), (h.Folder() / "missing.bmp").string());
+    EXPECT_EQ(ini.Value("LOGO", "FILE4"), fourth);
 }
 
 TEST(AppWindowConfiguration, AFileThatCannotBeWrittenIsReported) {

@@ -30,10 +30,12 @@ void AppendLogo(LogoList& list, const std::string& file, const std::string& exeF
 LogoList LoadLogoList(const std::vector<std::string>& files, const std::string& exeFolder) {
     LogoList list;
     for (const std::string& file : files) {
-        std::error_code error;
-        if (file.empty() || !fs::is_regular_file(FullPath(file, exeFolder), error))
+        if (file.empty())
             break;
         AppendLogo(list, file, exeFolder);
+        std::error_code error;
+        if (!fs::is_regular_file(FullPath(file, exeFolder), error))
+            list.displayNames.back() += kMissingLogoSuffix;
     }
     return list;
 }

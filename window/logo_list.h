@@ -14,6 +14,10 @@ struct LogoList {
 // `exeFolder`) and its display form.
 void AppendLogo(LogoList& list, const std::string& file, const std::string& exeFolder);
 
-// The [LOGO] FILE texts in order, up to the first that names no existing
-// file.
+// What the list shows after the display form of a picture that is not there.
+inline constexpr const char* kMissingLogoSuffix = " (missing)";
+
+// The [LOGO] FILE texts in order. A file that is not there keeps its place
+// (shown with kMissingLogoSuffix), so that it is written back at exit and
+// the printer's logo numbers do not shift when it comes back.
 LogoList LoadLogoList(const std::vector<std::string>& files, const std::string& exeFolder);

@@ -191,9 +191,10 @@ void WindowLogic::ReportResult() {
 }
 
 void WindowLogic::SetJobButtonsEnabled(bool enabled) {
+    // ADD and DELETE follow the job in Publish.
     for (ButtonId id :
          {ButtonId::SetPara, ButtonId::SetBluetooth, ButtonId::SetInfrared, ButtonId::SetFactory,
-          ButtonId::Program, ButtonId::FontDownload, ButtonId::LogoDownload})
+          ButtonId::StepSerial, ButtonId::Program, ButtonId::FontDownload, ButtonId::LogoDownload})
         ButtonOf(state_, id).enabled = enabled;
 }
 
@@ -204,6 +205,36 @@ std::string TransferModeText(uint8_t job) {
 }
 
 }  // namespace
+
+bool WindowLogic::TransferRunning() const {
+    return jobRunning_ && (runningJob_ == kJobDownloadFiles || runningJob_ == kJobFirmwareUpdate);
+}
+
+std::string WindowLogic::SessionEndBlockReason() const {
+    if (!TransferRunning() || resultPending_)
+        return {};
+    return "A transfer to the printer is running. Ending the session now stops it and leaves "
+           "the printer in its " +
+           TransferModeText(runningJob_) + " mode.";
+}
+
+bool WindowLogic::SessionEnding(int waitMs) {
+    bool whole = true;
+    if (jobRunning_ && !resultPending_) {
+        const bool transfer = TransferRunning();
+        if (transfer)
+            worker_->RequestStop();
+        // The worker saves debug.log before it signals the job's end.
+        const bool ended = worker_->JobDoneEvent().Wait(waitMs);
+        whole = ended && !transfer;
+        if (ended && worker_->LeftBehind())
+            worker_->AppendLogNote("SESSION END: " + LeftBehindText(*worker_->LeftBehind()));
+        resultPending_ = true;  // never shown: the session is going
+    }
+    SaveConfiguration();  // nobody is there to read a box
+    closed_ = true;
+    return whole;
+}
 
 bool WindowLogic::AskToStopTransfer(const std::string& question) {
     const bool stop = AskYesNo(question);

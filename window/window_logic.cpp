@@ -6,6 +6,7 @@
 
 #include "ini_storage.h"
 #include "logo_list.h"
+#include "modal_guard.h"
 #include "path_text.h"
 #include "printer_text.h"
 #include "progress_panel_text.h"
@@ -99,7 +100,8 @@ void WindowLogic::Start() {
 }
 
 void WindowLogic::Exit() {
-    SaveConfiguration();
+    if (const std::string error = SaveConfiguration(); !error.empty())
+        Say(MessageKind::Error, error);
 }
 
 void WindowLogic::CopyDefaultConfiguration() {
@@ -125,7 +127,7 @@ void WindowLogic::CopyDefaultConfiguration() {
 }
 
 void WindowLogic::LoadConfiguration() {
-    const std::optional<std::string> text = ReadIniText(files_.configFile);
+    const std::optional<std::string> text = ReadIniText(files_.configFile, &configEncoding_);
     if (!text)
         Say(MessageKind::Error, UnreadableMessage());
     const StartSettings s = ReadStartSettings(IniFile::Parse(text.value_or(std::string())));
@@ -139,7 +141,9 @@ void WindowLogic::LoadConfiguration() {
     const LogoList logos = LoadLogoList(s.logoFiles, files_.workFolder);
     logoPaths_ = logos.paths;
     state_.logos.names = logos.displayNames;
-    BuildLogoImage();  // the space text waits for the first ADD or DELETE
+    // The list shows a missing picture as such; the space text waits for the
+    // first ADD or DELETE.
+    BuildLogoImage(true);
 
     SelectRate(state_.paraBaudRate, s.paraBaudRate);
     SelectIndex(state_.density, s.densityIndex);
@@ -194,25 +198,22 @@ ExitSettings WindowLogic::ReadExitSettings() const {
     return s;
 }
 
-void WindowLogic::SaveConfiguration() {
+std::string WindowLogic::SaveConfiguration() {
     // Read again, so that what others changed in the file meanwhile stays,
     // apart from the keys the tool owns. A file that cannot be read is never
     // replaced: it would lose everything the tool does not own.
     IniEncoding encoding = IniEncoding::Utf8;
     const std::optional<std::string> text = ReadIniText(files_.configFile, &encoding);
-    if (!text) {
-        Say(MessageKind::Error, UnreadableMessage());
-        return;
-    }
+    if (!text)
+        return UnreadableMessage();
     IniFile ini = IniFile::Parse(*text);
     const std::vector<UnsavedKey> unsaved = WriteExitSettings(ini, ReadExitSettings());
     std::string error;
-    if (!StoreIniText(files_.configFile, ini.Serialize(), error, encoding)) {
-        Say(MessageKind::Error, error);
-        return;
-    }
+    if (!StoreIniText(files_.configFile, ini.Serialize(), error, encoding))
+        return error;
     if (!unsaved.empty())
-        Say(MessageKind::Error, UnsavedKeysMessage(unsaved));
+        return UnsavedKeysMessage(unsaved);
+    return {};
 }
 
 std::string WindowLogic::UnreadableMessage() const {
@@ -222,8 +223,11 @@ std::string WindowLogic::UnreadableMessage() const {
 
 void WindowLogic::Publish() {
     // At most, not below: with a QUANTITY of 8 a ninth logo can be added.
-    state_.addLogo.enabled = static_cast<int64_t>(state_.logos.names.size()) <= logo_.quantity;
-    state_.deleteLogo.enabled = !state_.logos.names.empty();
+    // Neither while a job runs: the list is what DOWNLOAD sends.
+    state_.addLogo.enabled =
+        !jobRunning_ && static_cast<int64_t>(state_.logos.names.size()) <= logo_.quantity;
+    state_.deleteLogo.enabled = !jobRunning_ && !state_.logos.names.empty();
+    state_.transferRunning = TransferRunning();
     view_.Show(state_);
 }
 
@@ -295,10 +299,24 @@ void WindowLogic::WorkerText(const std::string& text) {
     Publish();
 }
 
-void WindowLogic::Say(const ViewMessage& message) {
+void WindowLogic::BoxOpened() {
     ++asking_;
+}
+
+void WindowLogic::BoxClosed() {
+    if (--asking_ > 0 || !resultPending_)
+        return;
+    // Shown once the handler that opened the box has returned, so that it
+    // never goes on with a job that has meanwhile been reported.
+    view_.Post([this] {
+        if (asking_ == 0 && resultPending_)
+            ReportResult();
+    });
+}
+
+void WindowLogic::Say(const ViewMessage& message) {
+    const ModalGuard guard(*this);
     view_.ShowMessage(message);
-    --asking_;
 }
 
 void WindowLogic::Say(MessageKind kind, const std::string& text) {
@@ -306,15 +324,11 @@ void WindowLogic::Say(MessageKind kind, const std::string& text) {
 }
 
 std::string WindowLogic::AskForFile(const FileRequest& request) {
-    ++asking_;
-    std::string file = view_.AskForFile(request);
-    --asking_;
-    return file;
+    const ModalGuard guard(*this);
+    return view_.AskForFile(request);
 }
 
 bool WindowLogic::AskYesNo(const std::string& text) {
-    ++asking_;
-    const bool yes = view_.AskYesNo(text);
-    --asking_;
-    return yes;
+    const ModalGuard guard(*this);
+    return view_.AskYesNo(text);
 }

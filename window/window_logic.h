@@ -24,6 +24,7 @@
 
 #include "comm_thread.h"
 #include "configuration.h"
+#include "ini_storage.h"
 #include "job_observer.h"
 #include "window_state.h"
 #include "window_view.h"
@@ -98,6 +99,21 @@ class WindowLogic {
     // WindowView::CloseWindow, or stays (the user said no).
     bool CloseRequested();
 
+    // The user's session is ending (log off, shut down). While a transfer
+    // runs, the face asks the system to wait, giving this reason; empty when
+    // nothing needs waiting for.
+    std::string SessionEndBlockReason() const;
+    // The session ends anyway: a running transfer stops after the block in
+    // flight, the job ends (its debug.log then says which mode and rate the
+    // printer was left at) and the configuration is saved, without a box,
+    // all within `waitMs`. True when no job was cut short.
+    bool SessionEnding(int waitMs);
+
+    // A modal box opens or closes (see ModalGuard): while one is open,
+    // clicks wait and a job's result is held back until the last closes.
+    void BoxOpened();
+    void BoxClosed();
+
     // The worker's reports, on the face's thread.
     void Progress(int32_t done, int32_t total);
     void WorkerText(const std::string& text);
@@ -107,7 +123,8 @@ class WindowLogic {
     void BuildInitialState(const std::vector<PortEntry>& ports, const std::string& port);
     void CopyDefaultConfiguration();
     void LoadConfiguration();
-    void SaveConfiguration();
+    // The failure's message; empty when it was saved.
+    std::string SaveConfiguration();
     ExitSettings ReadExitSettings() const;
     std::string UnreadableMessage() const;
     void Publish();
@@ -125,14 +142,17 @@ class WindowLogic {
     void RunJob(uint8_t jobCode, int32_t portRate);
     void ReportResult();
     bool AskToStopTransfer(const std::string& question);
+    bool TransferRunning() const;
     void SetJobButtonsEnabled(bool enabled);
 
-    bool BuildLogoImage();
+    // Composes the image from the list; a picture that fails is said in a
+    // box unless `quiet` (at start, where the list shows what is missing).
+    bool BuildLogoImage(bool quiet = false);
     void AddLogo();
     void DeleteLogo();
     void UpdateSpaceStatus();
 
-    // The modal calls, with the logic in AskingUser meanwhile.
+    // The modal calls, each inside a ModalGuard.
     void Say(const ViewMessage& message);
     void Say(MessageKind kind, const std::string& text);
     std::string AskForFile(const FileRequest& request);
@@ -148,6 +168,7 @@ class WindowLogic {
     int32_t usedRate_ = 0;
     WindowState state_;
 
+    IniEncoding configEncoding_ = IniEncoding::Utf8;  // as the file was read at start
     LogoSettings logo_;
     std::vector<std::string> logoPaths_;  // in step with state_.logos.names
     std::vector<int32_t> codePageNumbers_;
@@ -156,7 +177,7 @@ class WindowLogic {
 
     bool jobRunning_ = false;
     uint8_t runningJob_ = kJobIdle;
-    int asking_ = 0;
+    int asking_ = 0;  // modal boxes open, the logic's and the face's
     bool resultPending_ = false;  // the job ended while a box was open
     bool closeRequested_ = false;
     bool stopRequested_ = false;  // Escape stopped the running transfer

@@ -5,6 +5,7 @@
 #include "ini_storage.h"
 #include "logo_list.h"
 #include "path_text.h"
+#include "system_code_page.h"
 #include "window_logic.h"
 
 namespace {
@@ -20,16 +21,24 @@ std::string DotsHint(const LogoRecord& record, LogoDots dots) {
            "% of its pixels; try DOTS=" + LogoDotsWord(record.advice.suggestion) + " in [LOGO]";
 }
 
+// The picture's name for messages: a missing file says so itself.
+std::string WithoutMissingSuffix(const std::string& shown) {
+    const std::string_view suffix = kMissingLogoSuffix;
+    if (shown.size() >= suffix.size() && shown.ends_with(suffix))
+        return shown.substr(0, shown.size() - suffix.size());
+    return shown;
+}
+
 }  // namespace
 
-bool WindowLogic::BuildLogoImage() {
+bool WindowLogic::BuildLogoImage(bool quiet) {
     // Each picture is decoded just before it is composed; the first that
     // fails ends the build.
     LogoComposer composer(logoPaths_.size(), {logo_.size, logo_.width}, logo_.dots);
     for (size_t i = 0; i < logoPaths_.size() && composer.Build().Ok(); ++i) {
         LogoFailure failure;
         const std::optional<LogoPicture> picture =
-            decoder_.Decode(logoPaths_[i], state_.logos.names[i], failure);
+            decoder_.Decode(logoPaths_[i], WithoutMissingSuffix(state_.logos.names[i]), failure);
         if (!picture) {
             composer.Fail(failure);
             break;
@@ -44,18 +53,30 @@ bool WindowLogic::BuildLogoImage() {
     Publish();
     if (state_.logos.image.Ok())
         return true;
+    if (quiet)
+        return false;
     const LogoFailure& failure = *state_.logos.image.failure;
     Say({MessageKind::Error, failure.title, failure.reason, {}});
     return false;
 }
 
 void WindowLogic::AddLogo() {
+    if (jobRunning_)
+        return;  // the list is what a running DOWNLOAD sends
     const std::string file = AskForFile(
         {"Add a logo picture",
          {},
          {"Pictures (*.bmp *.png *.gif *.jpg *.jpeg)", "Bitmaps (*.bmp)", "All files (*)"}});
     if (file.empty())
         return;
+    // The list goes back into the configuration at exit, in its code page.
+    if (configEncoding_ == IniEncoding::SystemCodePage && !Utf8ToCodePage(file)) {
+        Say(MessageKind::Error, NativePathText(file) +
+                                    " cannot be kept in the configuration: its code page has no "
+                                    "character for part of the name. Rename the picture, or "
+                                    "save the configuration as UTF-8.");
+        return;
+    }
     LogoList added;
     AppendLogo(added, file, files_.workFolder);
     logoPaths_.insert(logoPaths_.end(), added.paths.begin(), added.paths.end());
@@ -71,7 +92,7 @@ void WindowLogic::AddLogo() {
 
 void WindowLogic::DeleteLogo() {
     LogoListState& logos = state_.logos;
-    if (logos.names.empty())
+    if (jobRunning_ || logos.names.empty())
         return;
     const int last = static_cast<int>(logos.names.size()) - 1;
     const size_t index =
@@ -95,6 +116,11 @@ void WindowLogic::LogoDownload() {
         return;  // "logo.bin" belongs to the running job
     const auto rate = PortRateFromControls();
     if (!rate)
+        return;
+    // An empty image erases every logo the printer holds: only when asked.
+    if (logoPaths_.empty() &&
+        !AskYesNo("The logo list is empty: DOWNLOAD erases every logo in the printer. Erase "
+                  "them?"))
         return;
     // Built afresh, so that a file changed on disk since, or an image that
     // stopped short, is never sent.

@@ -87,6 +87,9 @@ struct WindowState {
     ButtonControl setFactory;
     ButtonControl stepSerial;
 
+    // A block transfer runs: the face keeps the machine awake meanwhile.
+    bool transferRunning = false;
+
     StatusPanel panel0;  // the window's own texts: progress, logo space
     StatusPanel panel1;  // the worker's texts and a job's result
 };

@@ -164,6 +164,13 @@ void TCommThread::SaveLog(const JobEnvironment& environment) {
         savedLogPath_ = path;
 }
 
+void TCommThread::AppendLogNote(const std::string& text) {
+    if (savedLogPath_.empty())
+        return;
+    log_.LogLine(text);
+    log_.Save(savedLogPath_, logSaveError_);
+}
+
 void TCommThread::ReportProgress(const std::string& text, int32_t done, int32_t total, bool panel) {
     if (panel) {
         observer_.StatusText(text);

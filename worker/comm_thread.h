@@ -84,6 +84,10 @@ class TCommThread {
     const std::string& LogSaveError() const { return logSaveError_; }
     // Where the last job's debug log was written; empty when it could not be.
     const std::filesystem::path& SavedLogPath() const { return savedLogPath_; }
+    // Adds `text` as the last line of the last job's log and writes the log
+    // again: for what only the front end knows, such as the session ending
+    // under a transfer. Only while the worker is idle.
+    void AppendLogNote(const std::string& text);
 
     // The request fields; write them only while the worker is idle.
     SettingPayload& Payload() { return payload_; }

@@ -95,11 +95,16 @@ class FakeView : public WindowView {
 };
 
 // Pictures are not what these tests are about: every file is one dot of
-// `colour` (black unless a test says otherwise).
+// `colour` (black unless a test says otherwise); a missing one fails, as
+// with the real decoders.
 class DotDecoder : public PictureDecoder {
   public:
-    std::optional<LogoPicture> Decode(const std::string&, const std::string& name,
-                                      LogoFailure&) override {
+    std::optional<LogoPicture> Decode(const std::string& path, const std::string& name,
+                                      LogoFailure& failure) override {
+        if (!std::filesystem::is_regular_file(path)) {
+            failure = {kLogoError, name + " does not exist"};
+            return std::nullopt;
+        }
         return LogoPicture{name, 1, 1, {colour}};
     }
     uint32_t colour = 0;

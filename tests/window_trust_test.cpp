@@ -1,0 +1,136 @@
+// What the window must never do behind the user's back: lose a job's result
+// while a box is open, erase the printer's logos unasked, drop logo entries
+// from the configuration, or go with a transfer half done when the session
+// ends. The logic with a fake face, against the virtual printer.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "fake_view.h"
+#include "ini_file.h"
+#include "logo_list.h"
+#include "modal_guard.h"
+#include "virtual_printer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class WindowTrust : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(printer.StartPty(error)) << error;
+    }
+    void WriteFont(size_t bytes) {
+        std::ofstream(h.Folder() / "font.bin", std::ios::binary) << std::string(bytes, 'f');
+    }
+
+    VirtualPrinter printer{SimOptions{.pace = true}};
+    LogicHarness h;
+};
+
+TEST_F(WindowTrust, AResultThatArrivesWhileAFacesBoxIsOpenIsShownWhenItCloses) {
+    WriteFont(600);
+    WindowLogic& logic = h.Open(printer.SlavePath());
+    logic.Clicked(ButtonId::FontDownload);
+    ASSERT_TRUE(logic.JobActive());
+    // What changes the list a DOWNLOAD sends waits for the job.
+    EXPECT_FALSE(logic.State().addLogo.enabled);
+    EXPECT_FALSE(logic.State().stepSerial.enabled);
+    logic.Clicked(ButtonId::AddLogo);
+    EXPECT_TRUE(h.view.fileRequests.empty());
+    {
+        // A popup menu of the face's own, open while the job ends.
+        const ModalGuard menu(logic);
+        ASSERT_TRUE(h.view.Pump([&] { return logic.ResultWaiting(); }));
+        EXPECT_TRUE(h.view.messages.empty());
+    }
+    ASSERT_TRUE(h.view.Pump([&] { return !logic.JobActive(); }));
+    ASSERT_EQ(h.view.messages.size(), 1u);
+    EXPECT_EQ(h.view.messages[0].text, "OK");
+    EXPECT_TRUE(logic.State().addLogo.enabled);
+    EXPECT_EQ(logic.Mode(), WindowMode::Idle);
+}
+
+TEST_F(WindowTrust, DownloadWithAnEmptyListErasesOnlyWhenTheAnswerIsYes) {
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "yes" : "no");
+        LogicHarness c;
+        c.view.answer = yes;
+        WindowLogic& logic = c.Open(printer.SlavePath());
+        const size_t before = printer.Commands().size();
+        logic.Clicked(ButtonId::LogoDownload);
+        ASSERT_EQ(c.view.questions.size(), 1u);
+        EXPECT_NE(c.view.questions[0].find("erases every logo"), std::string::npos);
+        if (!yes) {
+            EXPECT_FALSE(logic.JobActive());
+            EXPECT_EQ(printer.Commands().size(), before);  // not even identify
+            continue;
+        }
+        ASSERT_TRUE(c.view.Pump([&] { return !logic.JobActive(); }));
+        ASSERT_EQ(c.view.messages.size(), 1u);
+        EXPECT_EQ(c.view.messages[0].text, "OK");
+    }
+}
+
+TEST_F(WindowTrust, AMissingLogoKeepsItsPlaceIsNeverSentAndIsWrittenBack) {
+    std::ofstream(h.Folder() / "b.bmp") << "picture";
+    WindowLogic& logic =
+        h.Open(printer.SlavePath(), "[LOGO]\nFILE1=a.bmp\nFILE2=b.bmp\nFILE3=\nFILE4=c.bmp\n");
+    EXPECT_EQ(logic.State().logos.names,
+              (std::vector<std::string>{std::string("a.bmp") + kMissingLogoSuffix, "b.bmp"}));
+    EXPECT_TRUE(h.view.messages.empty());  // the list says it; no box at start
+
+    logic.Clicked(ButtonId::LogoDownload);
+    EXPECT_FALSE(logic.JobActive());
+    EXPECT_EQ(h.view.messages.size(), 1u);
+    EXPECT_TRUE(printer.Commands().empty());
+
+    logic.Exit();
+    const IniFile saved = IniFile::Parse(ReadFile(h.Folder() / "printer-tool.ini"));
+    EXPECT_EQ(fs::path(saved.Value("LOGO", "FILE1").value_or("")).filename(), "a.bmp");
+    EXPECT_EQ(fs::path(saved.Value("LOGO", "FILE2").value_or("")).filename(), "b.bmp");
+    EXPECT_FALSE(saved.Value("LOGO", "FILE3").has_value());
+}
+
+TEST_F(WindowTrust, ASessionThatEndsDuringATransferStopsItLogsAndSaves) {
+    WriteFont(64 * 1024);  // about six seconds on the paced printer
+    WindowLogic& logic = h.Open(printer.SlavePath(), "[PARA]\nIDLE TIME=50\n");
+    EXPECT_TRUE(logic.SessionEndBlockReason().empty());
+    logic.FieldEdited(FieldId::Idle, "61");
+    logic.Clicked(ButtonId::FontDownload);
+    ASSERT_TRUE(h.view.Pump([&] { return logic.State().panel0.text.rfind("Finished:", 0) == 0; }));
+    EXPECT_NE(logic.SessionEndBlockReason().find("download mode"), std::string::npos);
+
+    EXPECT_FALSE(logic.SessionEnding(4000));  // cut short
+    EXPECT_LT(printer.Memory()[0x63].size(), 64u * 1024);
+    EXPECT_NE(ReadFile(h.Folder() / "debug.log").find("download mode"), std::string::npos);
+    const IniFile saved = IniFile::Parse(ReadFile(h.Folder() / "printer-tool.ini"));
+    EXPECT_EQ(saved.Value("PARA", "IDLE TIME").value_or(""), "61");
+    EXPECT_TRUE(h.view.messages.empty());  // nobody is there to answer a box
+}
+
+TEST(WindowTrustCodePage, APictureTheConfigurationsCodePageCannotNameIsRefused) {
+    LogicHarness h;
+    // Not UTF-8: the configuration was saved in an 8-bit code page.
+    WindowLogic& logic = h.Open("COM2", "[BLUE TOOTH]\nDEVICE NAME=Caf\xE9\n");
+    EXPECT_EQ(logic.State().bluetoothName.text, "Caf\xC3\xA9");
+    const fs::path cyrillic = h.Folder() / "\xD0\x96.bmp";
+    std::ofstream(cyrillic) << "picture";
+    h.view.fileAnswers = {cyrillic.string()};
+    logic.Clicked(ButtonId::AddLogo);
+    EXPECT_TRUE(logic.State().logos.names.empty());
+    ASSERT_EQ(h.view.messages.size(), 1u);
+    EXPECT_NE(h.view.messages[0].text.find("code page"), std::string::npos);
+    logic.Exit();  // back in the code page it came in
+    EXPECT_NE(ReadFile(h.Folder() / "printer-tool.ini").find("DEVICE NAME=Caf\xE9\n"),
+              std::string::npos);
+}
+
+}  // namespace
