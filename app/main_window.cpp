@@ -7,18 +7,36 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QShortcut>
 
+#include "modal_guard.h"
 #include "port_list.h"
 #include "result_sound.h"
 #include "window_observer.h"
 
 namespace {
+
+// How long a session that ends during a job gives it to stop and save.
+constexpr int kSessionEndWaitMs = 4000;
+
+// Marks the widget whose edit is being handed to the logic.
+class TypingIn {
+  public:
+    TypingIn(const QWidget*& slot, const QWidget* widget) : slot_(slot) { slot_ = widget; }
+    ~TypingIn() { slot_ = nullptr; }
+    TypingIn(const TypingIn&) = delete;
+    TypingIn& operator=(const TypingIn&) = delete;
+
+  private:
+    const QWidget*& slot_;
+};
 
 std::string Utf8(const QString& text) {
     return text.toStdString();
@@ -80,8 +98,11 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
     }
     askQuestion_ = options.askQuestion;
     if (!askQuestion_) {
+        // No is the default: Enter, Escape and closing the box keep things.
         askQuestion_ = [this](const QString& text) {
-            return QMessageBox::question(this, windowTitle(), text) == QMessageBox::Yes;
+            return QMessageBox::question(this, windowTitle(), text,
+                                         QMessageBox::Yes | QMessageBox::No,
+                                         QMessageBox::No) == QMessageBox::Yes;
         };
     }
     playSound_ = options.playSound;
@@ -106,8 +127,10 @@ void TfrmMain::FormCreate(const WindowOptions& options) {
 
     PageControl1->setCurrentIndex(0);
     const QString folderError = PrepareUserFolders(Locations_);
-    if (!folderError.isEmpty())
+    if (!folderError.isEmpty()) {
+        const ModalGuard box(*logic_);
         showMessage_(WindowMessage{MessageKind::Error, folderError, {}, {}});
+    }
     ConnectHandlers();
     logic_->Start();
 }
@@ -117,14 +140,19 @@ void TfrmMain::ConnectHandlers() {
     // blocked while Show draws the state.
     for (const ListId id : kLists) {
         QComboBox* combo = ListWidget(id);
-        connect(combo, &QComboBox::editTextChanged, this,
-                [this, id](const QString& text) { logic_->ListEdited(id, Utf8(text)); });
+        connect(combo, &QComboBox::editTextChanged, this, [this, id, combo](const QString& text) {
+            const TypingIn typing(typingIn_, combo);
+            logic_->ListEdited(id, Utf8(text));
+        });
         connect(combo, &QComboBox::currentIndexChanged, this,
                 [this, id](int index) { logic_->ListPicked(id, index); });
     }
     for (const FieldId id : kFields) {
-        connect(FieldWidget(id), &QLineEdit::textChanged, this,
-                [this, id](const QString& text) { logic_->FieldEdited(id, Utf8(text)); });
+        QLineEdit* field = FieldWidget(id);
+        connect(field, &QLineEdit::textChanged, this, [this, id, field](const QString& text) {
+            const TypingIn typing(typingIn_, field);
+            logic_->FieldEdited(id, Utf8(text));
+        });
     }
     for (const ButtonId id : kButtons)
         connect(ButtonWidget(id), &QPushButton::clicked, this, [this, id] { Forward(id); });
@@ -144,8 +172,24 @@ void TfrmMain::ConnectHandlers() {
     // Escape during a transfer asks to stop it, as closing the window does.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] { logic_->EscapePressed(); });
-    connect(ListLogo, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(ListLogo->viewport()->mapToGlobal(at)); });
+    // Opened as a modal menu, so that the logic counts it like a box.
+    connect(ListLogo, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const ModalGuard open(*logic_);
+        PopupMenu1->exec(ListLogo->viewport()->mapToGlobal(at));
+    });
+    // A session that ends during a transfer: refused while the user can
+    // still be asked, else the transfer stops, logs and saves in time.
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!gui)
+        return;
+    connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (!logic_->SessionEndBlockReason().empty() && manager.allowsInteraction()) {
+            manager.cancel();
+            manager.release();
+            return;
+        }
+        logic_->SessionEnding(kSessionEndWaitMs);
+    });
 }
 
 void TfrmMain::Forward(ButtonId id) {

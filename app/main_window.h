@@ -172,6 +172,9 @@ class TfrmMain : public QMainWindow, private WindowView {
     OpenFileSink openFile_;
     QuestionSink askQuestion_;
     bool waiting_ = false;
+    // The widget whose edit the logic is taking in: drawing leaves its text
+    // alone, so that nothing is rewritten under the user's cursor.
+    const QWidget* typingIn_ = nullptr;
     uint64_t shownLogoVersion_ = 0;
 
     QtPictureDecoder decoder_;

@@ -22,15 +22,8 @@ QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The entry the list's text is; -1 when it is none of them.
-int SelectedIndex(const QComboBox* combo) {
-    const int current = combo->currentIndex();
-    if (current >= 0 && combo->itemText(current) == combo->currentText())
-        return current;
-    return combo->findText(combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-}
-
-void ShowList(QComboBox* combo, const ListControl& list) {
+// `typing`: the user is typing into this list; its text stays as it is.
+void ShowList(QComboBox* combo, const ListControl& list, bool typing) {
     const QSignalBlocker blocker(combo);
     bool same = combo->count() == static_cast<int>(list.entries.size());
     for (int i = 0; same && i < combo->count(); ++i) {
@@ -51,8 +44,10 @@ void ShowList(QComboBox* combo, const ListControl& list) {
             }
         }
     }
+    // Only a text that differs is set: picking an entry rewrites the field,
+    // which would move the cursor of a text typed to match an entry.
     const QString text = FromUtf8(list.text);
-    if (!same || combo->currentText() != text || SelectedIndex(combo) != list.selected) {
+    if (!typing && (!same || combo->currentText() != text)) {
         if (list.selected >= 0) {
             combo->setCurrentIndex(list.selected);
         } else {
@@ -64,9 +59,9 @@ void ShowList(QComboBox* combo, const ListControl& list) {
         combo->setEnabled(list.enabled);
 }
 
-void ShowField(QLineEdit* field, const TextControl& control) {
+void ShowField(QLineEdit* field, const TextControl& control, bool typing) {
     const QSignalBlocker blocker(field);
-    if (field->text() != FromUtf8(control.text))
+    if (!typing && field->text() != FromUtf8(control.text))
         field->setText(FromUtf8(control.text));
     if (field->isEnabled() != control.enabled)
         field->setEnabled(control.enabled);
@@ -175,11 +170,11 @@ void TfrmMain::Show(const WindowState& state) {
     for (const ListId id :
          {ListId::Port, ListId::Baud, ListId::ParaBaudRate, ListId::CodePage, ListId::Density,
           ListId::Font, ListId::LineFeed, ListId::IrBaudRate, ListId::IrProtocol})
-        ShowList(ListWidget(id), ListOf(state, id));
+        ShowList(ListWidget(id), ListOf(state, id), ListWidget(id) == typingIn_);
     for (const FieldId id :
          {FieldId::Idle, FieldId::Off, FieldId::MaxFeed, FieldId::Page, FieldId::BluetoothName,
           FieldId::BluetoothPin, FieldId::ModelName, FieldId::SerialNo})
-        ShowField(FieldWidget(id), FieldOf(state, id));
+        ShowField(FieldWidget(id), FieldOf(state, id), FieldWidget(id) == typingIn_);
     for (const ButtonId id : {ButtonId::SetPara, ButtonId::Program, ButtonId::FontDownload,
                               ButtonId::LogoDownload, ButtonId::SetBluetooth, ButtonId::SetInfrared,
                               ButtonId::SetFactory, ButtonId::StepSerial}) {

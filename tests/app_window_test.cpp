@@ -4,9 +4,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -137,6 +139,28 @@ TEST(AppWindowLayout, ThePortOptionPreselectsAPortKnownOrNot) {
     h.Close();
     h.Open("/dev/ttyUSB7");
     EXPECT_EQ(h.Find<QComboBox>("ComboPort")->currentText(), "/dev/ttyUSB7");
+}
+
+// Typing goes on where it is, also once the text matches an entry: the
+// window never rewrites a field under the user's cursor.
+TEST(AppWindowHandlers, TypingIntoAListKeepsEveryCharacterInOrder) {
+    const struct {
+        const char* list;
+        QString typed;
+    } cases[] = {{"ComboPort", "COM12"}, {"ComboDensity", "DARKEST"}, {"ComboSetBaudRate", "1920"}};
+    WindowHarness h;
+    h.Open("COM3");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        auto* combo = h.Find<QComboBox>(c.list);
+        combo->lineEdit()->clear();
+        for (const QChar ch : c.typed) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QCoreApplication::sendEvent(combo->lineEdit(), &press);
+        }
+        EXPECT_EQ(combo->currentText(), c.typed);
+        EXPECT_EQ(combo->lineEdit()->cursorPosition(), c.typed.size());
+    }
 }
 
 TEST(AppWindowHandlers, APortThatCannotBeOpenedEndsInErrorWithItsReason) {
