@@ -50,6 +50,14 @@ enum ControlId {
     IDC_PAGE_FIRST = 1950,
 };
 
+// Menu commands. WM_COMMAND brings them beside the controls' notifications
+// and the dialog commands (IDOK 1, IDCANCEL 2, ... IDCONTINUE 11), so they
+// live in a range of their own that neither can reach.
+enum MenuCommandId {
+    IDM_ADD_LOGO = 40001,
+    IDM_DELETE_LOGO,
+};
+
 // The tabs, in the order they are shown; Factory only when configured.
 enum TabIndex {
     TAB_PARA,

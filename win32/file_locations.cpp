@@ -4,6 +4,9 @@
 
 #include <shlobj.h>
 
+#include <filesystem>
+
+#include "install_layout.h"
 #include "utf8.h"
 
 namespace {
@@ -51,8 +54,10 @@ Win32FileLocations ChooseFileLocations() {
     WindowFiles& f = l.files;
     f.exeFolder = Utf8(exeFolder);
     f.soundFolder = f.exeFolder;
-    l.installed = IsFile(exeFolder + kInstalledMarker);
-    if (!l.installed) {
+    const ProgramLayout layout = DetectLayout(std::filesystem::path(exeFolder));
+    l.installed = layout.installed;
+    l.userFolders = !layout.filesBesideProgram;
+    if (!l.userFolders) {
         // The zip's printer-tool.ini is the configuration itself.
         f.configFile = Utf8(exeFolder + iniName);
         f.workFolder = f.dataFolder = f.fontFolder = f.exeFolder;
@@ -63,15 +68,15 @@ Win32FileLocations ChooseFileLocations() {
     f.configFile = Utf8(config + iniName);
     f.workFolder = f.fontFolder = Utf8(config);
     f.dataFolder = Utf8(data);
-    // The installer ships the default configuration beside the exe; a first
-    // start copies it.
+    // The installer (or the zip) ships the default configuration beside the
+    // exe; a first start copies it.
     if (IsFile(exeFolder + L"printer-tool.ini"))
         f.defaultConfig = Utf8(exeFolder + L"printer-tool.ini");
     return l;
 }
 
 std::string PrepareUserFolders(const Win32FileLocations& locations) {
-    if (!locations.installed)
+    if (!locations.userFolders)
         return {};
     for (const std::string& folder : {locations.files.workFolder, locations.files.dataFolder}) {
         const int rc = SHCreateDirectoryExW(nullptr, Wide(folder).c_str(), nullptr);

@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "modal_guard.h"
 #include "port_entries.h"
 #include "utf8.h"
 
@@ -11,8 +12,8 @@ namespace {
 
 constexpr UINT kRunPosted = WM_APP + 1;   // the worker's reports, queued in posted_
 constexpr UINT kRedrawPort = WM_APP + 2;  // after a pick, the port's name without its hint
-constexpr int kMenuAdd = 1;
-constexpr int kMenuDelete = 2;
+// How long a session that ends during a job gives it to stop and save.
+constexpr int kSessionEndWaitMs = 4000;
 
 struct ListIdOf {
     int control;
@@ -117,14 +118,16 @@ bool MainWindow::Open(int showCommand) {
     setup.ports = PortEntries();
     setup.listPorts = [] { return PortEntries(); };
     setup.port = portOption_;
-    if (locations_.installed)
+    if (locations_.userFolders)
         setup.startNote = "Configuration: " + locations_.files.configFile;
     WindowView& view = *this;
     logic_ = std::make_unique<WindowLogic>(view, decoder_, std::move(setup));
     ShowWindow(hwnd_, showCommand);
     const std::string folderError = PrepareUserFolders(locations_);
-    if (!folderError.empty())
+    if (!folderError.empty()) {
+        const ModalGuard box(*logic_);
         ShowMessage({MessageKind::Error, folderError, {}, {}});
+    }
     logic_->Start();
     SetFocus(Control(IDC_PORT));
     return true;
@@ -161,9 +164,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     try {
         return self->Handle(message, wParam, lParam);
     } catch (const std::exception& error) {
-        ShowFailure(hwnd, error.what());
+        self->ShowFailureBox(error.what());
     } catch (...) {
-        ShowFailure(hwnd, "Unexpected failure");
+        self->ShowFailureBox("Unexpected failure");
     }
     return 0;
 }
@@ -227,6 +230,12 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             Close();
             return 0;
+        case WM_QUERYENDSESSION:
+            return QueryEndSession();
+        case WM_ENDSESSION:
+            if (wParam)
+                EndSession();
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -248,8 +257,8 @@ void MainWindow::OnCommand(int id, int code) {
         logic_->EscapePressed();
         return;
     }
-    if (id == kMenuAdd || id == kMenuDelete) {
-        logic_->Clicked(id == kMenuAdd ? ButtonId::AddLogo : ButtonId::DeleteLogo);
+    if (id == IDM_ADD_LOGO || id == IDM_DELETE_LOGO) {
+        logic_->Clicked(id == IDM_ADD_LOGO ? ButtonId::AddLogo : ButtonId::DeleteLogo);
         return;
     }
     for (const ButtonIdOf& b : kButtons) {
@@ -257,8 +266,10 @@ void MainWindow::OnCommand(int id, int code) {
             return logic_->Clicked(b.button);
     }
     for (const FieldIdOf& f : kFields) {
-        if (f.control == id && code == EN_CHANGE)
+        if (f.control == id && code == EN_CHANGE) {
+            const TypingIn typing(typingIn_, id);
             return logic_->FieldEdited(f.field, Utf8(WindowText(Control(id))));
+        }
     }
     if (id == IDC_LOGO_LIST && code == LBN_SELCHANGE) {
         logic_->LogoSelected(static_cast<int>(SendMessageW(Control(id), LB_GETCURSEL, 0, 0)));
@@ -269,6 +280,7 @@ void MainWindow::OnCommand(int id, int code) {
             continue;
         const HWND combo = Control(id);
         if (code == CBN_EDITCHANGE) {
+            const TypingIn typing(typingIn_, id);
             logic_->ListEdited(l.list, Utf8(WindowText(combo)));
         } else if (code == CBN_SELCHANGE) {
             logic_->ListPicked(l.list, static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)));
@@ -295,12 +307,16 @@ void MainWindow::OnContextMenu(HWND target, LPARAM at) {
     }
     const WindowState& state = logic_->State();
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING | (state.addLogo.enabled ? 0 : MF_GRAYED), kMenuAdd, L"&ADD");
+    AppendMenuW(menu, MF_STRING | (state.addLogo.enabled ? 0 : MF_GRAYED), IDM_ADD_LOGO, L"&ADD");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING | (state.deleteLogo.enabled ? 0 : MF_GRAYED), kMenuDelete,
+    AppendMenuW(menu, MF_STRING | (state.deleteLogo.enabled ? 0 : MF_GRAYED), IDM_DELETE_LOGO,
                 L"&DELETE");
-    const int chosen =
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd_, nullptr);
+    int chosen = 0;
+    {
+        const ModalGuard open(*logic_);
+        chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd_,
+                                nullptr);
+    }
     DestroyMenu(menu);
     if (chosen)
         OnCommand(chosen, 0);
@@ -314,6 +330,39 @@ void MainWindow::Close() {
     logic_->Exit();
     logic_.reset();
     DestroyWindow(hwnd_);
+}
+
+LRESULT MainWindow::QueryEndSession() {
+    const std::string reason = logic_ ? logic_->SessionEndBlockReason() : std::string();
+    if (reason.empty())
+        return TRUE;
+    ShutdownBlockReasonCreate(hwnd_, Wide(reason).c_str());
+    return FALSE;
+}
+
+void MainWindow::EndSession() {
+    if (!logic_)
+        return;
+    // The process ends when this returns: stop, log and save now.
+    const bool whole = logic_->SessionEnding(kSessionEndWaitMs);
+    ShutdownBlockReasonDestroy(hwnd_);
+    KeepAwake(false);
+    logic_.reset();
+    // A job cut short is no clean end.
+    ExitProcess(whole ? 0 : 1);
+}
+
+void MainWindow::KeepAwake(bool awake) {
+    // A sleep would cut the line in the middle of a firmware update.
+    awake_ = awake;
+    SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+}
+
+void MainWindow::ShowFailureBox(const char* what) {
+    if (!logic_)
+        return ShowFailure(hwnd_, what);
+    const ModalGuard box(*logic_);
+    ShowFailure(hwnd_, what);
 }
 
 void MainWindow::RunPosted() {

@@ -47,6 +47,11 @@ class MainWindow : private WindowView {
     void OnCommand(int id, int code);
     void OnContextMenu(HWND target, LPARAM at);
     void Close();
+    LRESULT QueryEndSession();
+    void EndSession();
+    void ShowFailureBox(const char* what);
+    // Holds the machine awake while a transfer runs.
+    void KeepAwake(bool awake);
     void RunPosted();
 
     // main_window_controls.cpp
@@ -102,6 +107,17 @@ class MainWindow : private WindowView {
     // Set while Show draws the state: the notifications it causes (EN_CHANGE
     // fires for SetWindowText too) are not the user's.
     bool drawing_ = false;
+    // The control whose edit the logic is taking in: drawing leaves its text
+    // alone, so that nothing is rewritten under the user's cursor.
+    int typingIn_ = 0;
+    struct TypingIn {
+        TypingIn(int& slot, int id) : slot_(slot) { slot_ = id; }
+        ~TypingIn() { slot_ = 0; }
+        TypingIn(const TypingIn&) = delete;
+        TypingIn& operator=(const TypingIn&) = delete;
+        int& slot_;
+    };
+    bool awake_ = false;  // SetThreadExecutionState holds the machine awake
     std::string caption_ = "PRINTER TOOL";
 
     std::mutex postedMutex_;

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include "result_sound.h"
 #include "utf8.h"
 
@@ -42,8 +44,8 @@ void Enable(HWND hwnd, bool enabled) {
         EnableWindow(hwnd, enabled);
 }
 
-// "BINARY FILE(*.bin)" -> "BINARY FILE(*.bin)\0*.bin\0"; the pattern is
-// what the parentheses hold.
+// "Pictures (*.bmp *.png)" -> "Pictures (*.bmp *.png)\0*.bmp;*.png\0": the
+// patterns are what the parentheses hold, which the dialog wants apart by ';'.
 std::wstring FilterText(const std::vector<std::string>& filters) {
     std::wstring out;
     for (const std::string& filter : filters) {
@@ -52,7 +54,9 @@ std::wstring FilterText(const std::vector<std::string>& filters) {
         const std::string pattern = open != std::string::npos && close > open
                                         ? filter.substr(open + 1, close - open - 1)
                                         : "*.*";
-        out += Wide(filter) + L'\0' + Wide(pattern) + L'\0';
+        std::wstring patterns = Wide(pattern);
+        std::replace(patterns.begin(), patterns.end(), L' ', L';');
+        out += Wide(filter) + L'\0' + patterns + L'\0';
     }
     return out + L'\0';
 }
@@ -96,6 +100,8 @@ void MainWindow::Show(const WindowState& state) {
     ShowFactoryTab(state.factoryTab);
     ShowPanel(0, state.panel0);
     ShowPanel(1, state.panel1);
+    if (awake_ != state.transferRunning)
+        KeepAwake(state.transferRunning);
     drawing_ = false;
 }
 
@@ -113,20 +119,24 @@ void MainWindow::ShowList(int id, const ListControl& list) {
         if (id == IDC_PORT)
             FitPortDropDown();
     }
-    const int shownIndex = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
-    if (!same || shownIndex != list.selected)
-        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(list.selected), 0);
-    // The field holds the text alone, whatever the entry shows beside it.
+    // The text the user is typing stays as it is. Otherwise the list is set
+    // only when its text differs: picking an entry rewrites the field and
+    // selects all of it, which would move the cursor of a text that was
+    // typed to match an entry.
     const std::wstring text = Wide(list.text);
-    if (TextOf(combo) != text)
-        SetWindowTextW(combo, text.c_str());
+    if (id != typingIn_ && (!same || TextOf(combo) != text)) {
+        if (list.selected >= 0 && ShownEntry(list, static_cast<size_t>(list.selected)) == text)
+            SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(list.selected), 0);
+        else
+            SetWindowTextW(combo, text.c_str());
+    }
     Enable(combo, list.enabled);
 }
 
 void MainWindow::ShowField(int id, const TextControl& field) {
     const HWND edit = Control(id);
     const std::wstring text = Wide(field.text);
-    if (TextOf(edit) != text)
+    if (id != typingIn_ && TextOf(edit) != text)
         SetWindowTextW(edit, text.c_str());
     Enable(edit, field.enabled);
 }
@@ -274,8 +284,9 @@ void MainWindow::ShowMessage(const ViewMessage& message) {
 }
 
 bool MainWindow::AskYesNo(const std::string& text) {
+    // No is the default: Enter keeps things as they are.
     return MessageBoxW(hwnd_, Wide(text).c_str(), Wide(caption_).c_str(),
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void MainWindow::PlaySound(const std::string& path) {

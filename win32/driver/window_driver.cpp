@@ -7,7 +7,12 @@
 //   click ID                 clicks the button ID
 //   box TEXT                 a message box whose text holds TEXT appears
 //                            (60 s); prints its text and presses OK
+//   answer TEXT yes|no       a question whose text holds TEXT appears
+//                            (60 s); prints its text and answers it
 //   file PATH                a file dialog appears; picks PATH
+//   cancel TITLE             a file dialog titled TITLE appears; cancels it
+//   context ID KEY           opens control ID's context menu from the
+//                            keyboard and picks the item whose mnemonic is KEY
 //   text ID TEXT             the control ID shows TEXT (within 5 s)
 //   layout WIDTH HEIGHT      the client area is WIDTH x HEIGHT and every
 //                            control lies inside its parent's client area
@@ -106,7 +111,8 @@ HWND ToolDialog() {
     return search.found;
 }
 
-void Box(const std::wstring& expected) {
+// Presses `command` (IDOK, IDYES, IDNO, ...) in the box holding `expected`.
+void Box(const std::wstring& expected, int command = IDOK) {
     const HWND box = WaitFor(ToolDialog, 60, L"message box holding \"" + expected + L"\"");
     std::wstring text;
     for (HWND child : Descendants(box)) {
@@ -125,8 +131,45 @@ void Box(const std::wstring& expected) {
     fflush(stdout);
     if (text.find(expected) == std::wstring::npos)
         Fail(L"the box says \"" + text + L"\", not \"" + expected + L"\"");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, command, 0);
     WaitFor([box] { return IsWindow(box) ? nullptr : GetDesktopWindow(); }, 10, L"box closing");
+}
+
+void Cancel(const std::wstring& title) {
+    const HWND dialog = WaitFor(ToolDialog, 30, L"file dialog \"" + title + L"\"");
+    const std::wstring shown = TextOf(dialog);
+    wprintf(L"dialog: %ls\n", shown.c_str());
+    fflush(stdout);
+    if (shown.find(title) == std::wstring::npos)
+        Fail(L"the dialog is titled \"" + shown + L"\", not \"" + title + L"\"");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([dialog] { return IsWindow(dialog) ? nullptr : GetDesktopWindow(); }, 10,
+            L"file dialog closing");
+}
+
+// A popup menu of the tool's process.
+HWND ToolMenu() {
+    DWORD tool = 0;
+    GetWindowThreadProcessId(g_window, &tool);
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(menu, &process);
+        if (process == tool && IsWindowVisible(menu))
+            return menu;
+    }
+    return nullptr;
+}
+
+// The menu is opened as the keyboard's menu key opens it (posted, since the
+// menu's own loop runs inside the tool's handler), then its item picked by
+// mnemonic.
+void Context(int id, wchar_t key) {
+    const HWND target = Control(id);
+    PostMessageW(target, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), -1);
+    const HWND menu = WaitFor(ToolMenu, 10, L"context menu");
+    PostMessageW(menu, WM_CHAR, key, 0);
+    WaitFor([] { return ToolMenu() ? nullptr : GetDesktopWindow(); }, 10, L"menu closing");
 }
 
 void File(const std::wstring& path) {
@@ -290,9 +333,23 @@ int wmain(int argc, wchar_t* argv[]) {
         } else if (step == L"box") {
             need(i, 1);
             Box(argv[++i]);
+        } else if (step == L"answer") {
+            need(i, 2);
+            const std::wstring button = argv[i + 2];
+            if (button != L"yes" && button != L"no")
+                Fail(L"answer takes yes or no, not " + button);
+            Box(argv[i + 1], button == L"yes" ? IDYES : IDNO);
+            i += 2;
         } else if (step == L"file") {
             need(i, 1);
             File(argv[++i]);
+        } else if (step == L"cancel") {
+            need(i, 1);
+            Cancel(argv[++i]);
+        } else if (step == L"context") {
+            need(i, 2);
+            Context(_wtoi(argv[i + 1]), argv[i + 2][0]);
+            i += 2;
         } else if (step == L"text") {
             need(i, 2);
             // A click is posted, so the tool may not have handled it yet:
