@@ -17,13 +17,6 @@
 #include "setting_payload.h"
 #include "setting_values.h"
 
-// What the payload fields hold. The packers keep only a number's low bits,
-// as the window always has, so a front end that takes numbers from anywhere
-// checks them against these first.
-// Line rates: kLineRates of the command set.
-inline constexpr int32_t kMaxCodePageNumber = 0xFF;  // one byte
-inline constexpr int32_t kMaxParaNumber = 0xFFFF;  // idle, off, max feed, page length: two bytes
-
 // PARA tab.
 struct ParaSettings {
     std::string rateText;  // the rate list's text, untrimmed ("  9600")
