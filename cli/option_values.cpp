@@ -2,6 +2,7 @@
 
 #include "int_conversion.h"
 #include "printer_text.h"
+#include "setting_values.h"
 
 std::optional<std::string> FirstNonInteger(
     std::initializer_list<std::pair<const char*, const std::string&>> options) {
@@ -19,30 +20,8 @@ std::optional<std::string> OutsideRange(const std::string& option, const std::st
     if (!value)
         return option + ": " + InvalidIntegerMessage(converted);
     if (*value < low || *value > high)
-        return option + ": '" + std::string(converted) + "' is outside " + std::to_string(low) +
-               ".." + std::to_string(high);
+        return OutsideRangeMessage(option, converted, low, high);
     return std::nullopt;
-}
-
-std::optional<std::string> NotALineRate(const std::string& option, const std::string& text) {
-    const auto value = ParseInt32(text);
-    if (!value)
-        return option + ": " + InvalidIntegerMessage(text);
-    std::string list;
-    for (const int32_t rate : kLineRates) {
-        if (*value == rate)
-            return std::nullopt;
-        list += (list.empty() ? "" : ", ") + std::to_string(rate);
-    }
-    return option + ": '" + text + "' is not one of the line rates " + list;
-}
-
-ValueSource Pick(const CLI::App& command, const std::string& option, const std::string& given,
-                 const ConfigDefaults& config, const std::string& fileKey,
-                 const std::string& fileText) {
-    if (command.count(option) > 0 || !config.settings)
-        return {given, option};
-    return {fileText, option + " (" + fileKey + ")"};
 }
 
 std::optional<std::string> FirstRefusal(std::initializer_list<std::optional<std::string>> checks) {

@@ -76,7 +76,7 @@ std::optional<int64_t> ParseInt64(std::string_view text) {
     return ParseSigned<int64_t>(text);
 }
 
-std::string InvalidIntegerMessage(std::string_view text) {
+std::string QuotedText(std::string_view text) {
     // A control byte is written as \xNN: a NUL would cut what() short, and
     // a line break or an escape would garble a terminal or a message box.
     std::string quoted = "'";
@@ -90,7 +90,11 @@ std::string InvalidIntegerMessage(std::string_view text) {
             quoted += c;
         }
     }
-    return quoted + "' is not a valid integer value";
+    return quoted + "'";
+}
+
+std::string InvalidIntegerMessage(std::string_view text) {
+    return QuotedText(text) + " is not a valid integer value";
 }
 
 InvalidInteger::InvalidInteger(std::string_view text)

@@ -23,8 +23,11 @@
 std::optional<int32_t> ParseInt32(std::string_view text);
 std::optional<int64_t> ParseInt64(std::string_view text);
 
-// "'<text>' is not a valid integer value", the text as converted, with each
-// control byte written as \xNN.
+// "'<text>'", with each control byte written as \xNN: how messages quote a
+// value they refuse.
+std::string QuotedText(std::string_view text);
+
+// "'<text>' is not a valid integer value", the text as converted and quoted.
 std::string InvalidIntegerMessage(std::string_view text);
 
 // Raised by ToInt32 and ToInt64; what() is InvalidIntegerMessage(text()).

@@ -1,7 +1,10 @@
-// The four setting payloads, packed from the plain values a window reads out
-// of its controls. Texts are UTF-8 exactly as the controls hold them; a list
-// index is -1 when the list has no selected entry. A packer returns either a
-// complete payload or the message to show, never a partial payload.
+// The setting payloads, laid out from their fields' descriptions
+// (setting_fields.h). PackSetting takes the values ReadSetting has read and
+// checked. The four typed packers take one tab's plain values unchecked, each
+// number keeping its low bits: texts are UTF-8 exactly as the controls hold
+// them, and a list index is -1 when the list has no selected entry. A packer
+// returns either a complete payload or the message to show, never a partial
+// payload.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +13,9 @@
 #include <string>
 
 #include "printer_commands.h"
+#include "setting_fields.h"
 #include "setting_payload.h"
-
-// What the payload fields hold. The packers keep only a number's low bits,
-// as the window always has, so a front end that takes numbers from anywhere
-// checks them against these first.
-// Line rates: kLineRates of the command set.
-inline constexpr int32_t kMaxCodePageNumber = 0xFF;  // one byte
-inline constexpr int32_t kMaxParaNumber = 0xFFFF;  // idle, off, max feed, page length: two bytes
+#include "setting_values.h"
 
 // PARA tab.
 struct ParaSettings {
@@ -54,6 +52,13 @@ struct PackResult {
     std::optional<SettingPayload> payload;
     std::string error;  // set when payload is empty
 };
+
+// `values` holds one value per field of `layout`, in order. Each number is
+// stored in its field's width and byte order, keeping its low bits; each
+// text, without blanks around it where its field drops them, as the
+// printer's bytes and a zero. Texts without such bytes, or too long for one
+// frame, are refused naming the window's fields.
+PackResult PackSetting(const SettingLayout& layout, std::span<const FieldValue> values);
 
 // 16 bytes: the rate big-endian; the code page number's low 8 bits (the
 // entry of `codePageNumbers` at codePageIndex, 0 when nothing is selected or

@@ -35,13 +35,10 @@ TEST_F(AppSetButtons, ParaSendsThePrintParameters) {
     EXPECT_EQ(Received(0x60)[0], (Bytes{0x00, 0x00, 0x25, 0x80, 0x10, 0x01, 0x00, 0x01, 0x32, 0x00,
                                         0x00, 0x00, 0xC8, 0x00, 0xC8, 0x00}));
 
-    // Another rate, a code page above 255, and lists without a selection.
+    // Another rate and page length.
     harness.messages.clear();
     harness.sounds.clear();
     harness.Find<QComboBox>("ComboSetBaudRate")->setCurrentIndex(4);
-    harness.Find<QComboBox>("ComboCodePage")->setCurrentIndex(4);
-    harness.Find<QComboBox>("ComboDensity")->setCurrentIndex(-1);
-    harness.Find<QComboBox>("ComboFont")->setEditText("F 99x99");
     harness.Find<QLineEdit>("edPage")->setText("9999");
     harness.Find<QPushButton>("btSet")->click();
 
@@ -49,12 +46,34 @@ TEST_F(AppSetButtons, ParaSendsThePrintParameters) {
     const auto print = printer.Settings().print;
     ASSERT_TRUE(print.has_value());
     EXPECT_EQ(print->rate, 115200u);
-    EXPECT_EQ(print->codePage, 0x2C);  // 300, low 8 bits
-    EXPECT_EQ(print->density, 0xFF);
-    EXPECT_EQ(print->font, 0xFF);
+    EXPECT_EQ(print->codePage, 16);
     EXPECT_EQ(print->lineEnd, 1);
     EXPECT_EQ(print->idleSeconds, 50);
     EXPECT_EQ(print->pageLengthMm, 9999);
+
+    // A code page number above one byte, and a list left without an entry,
+    // are refused before anything is sent.
+    const size_t sent = printer.Commands().size();
+    harness.sounds.clear();
+    const struct {
+        const char* combo;
+        int index;
+        const char* refusal;
+    } refused[] = {{"ComboCodePage", 4, "CODE PAGE: '300' is outside 0..255"},
+                   {"ComboDensity", -1, "DENSITY: '' is not one of LOW, NORMAL, DARK"}};
+    for (const auto& c : refused) {
+        harness.messages.clear();
+        QComboBox* combo = harness.Find<QComboBox>(c.combo);
+        const int before = combo->currentIndex();
+        combo->setCurrentIndex(c.index);
+        harness.Find<QPushButton>("btSet")->click();
+        combo->setCurrentIndex(before);
+        ASSERT_EQ(harness.messages.size(), 1u);
+        EXPECT_EQ(harness.messages[0].kind, MessageKind::Error);
+        EXPECT_EQ(harness.messages[0].text, c.refusal);
+    }
+    EXPECT_TRUE(harness.sounds.empty());
+    EXPECT_EQ(printer.Commands().size(), sent);
 }
 
 TEST_F(AppSetButtons, BlueToothSendsNameAndPin) {

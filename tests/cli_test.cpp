@@ -16,6 +16,7 @@
 #include "my_uart.h"
 #include "port_display.h"
 #include "progress_text.h"
+#include "setting_refusals.h"
 #include "virtual_printer.h"
 
 namespace {
@@ -392,16 +393,13 @@ TEST_F(CliAgainstPrinter, ValuesOutsideTheirFieldsAreRefusedUnsent) {
         std::vector<std::string> args;
         const char* reason;
     };
-    const Refused refused[] = {
+    std::vector<Refused> refused = {
         {{"para", "--codepage", "999"}, "--codepage: '999' is outside 0..255"},
-        {{"para", "--idle", "-1"}, "--idle: '-1' is outside 0..65535"},
         {{"para", "--idle", "99999999"}, "--idle: '99999999' is outside 0..65535"},
-        {{"para", "--page-len", "65536"}, "--page-len: '65536' is outside 0..65535"},
-        {{"para", "--rate", "12345"},
-         "--rate: '12345' is not one of the line rates 9600, 19200, 38400, 57600, 115200"},
-        {{"ir", "--rate", "7"}, "--rate: '7' is not one of the line rates"},
         {{"download", "--command", "0x10000", "x.bin"}, "--command: '0x10000' is outside 0..65535"},
     };
+    for (const SettingRefusal& c : kSettingRefusals)
+        refused.push_back({{c.command, std::string("--") + c.field, c.value}, c.cli});
     for (const Refused& c : refused) {
         const ChildResult r = Cli(c.args);
         EXPECT_EQ(r.exitCode, 2) << c.reason;

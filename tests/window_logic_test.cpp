@@ -11,6 +11,7 @@
 #include "fake_view.h"
 #include "firmware_check.h"
 #include "ini_file.h"
+#include "setting_refusals.h"
 #include "virtual_printer.h"
 
 namespace {
@@ -252,9 +253,9 @@ TEST(WindowLogicHandlers, ATextThatDoesNotConvertStopsTheActionWithItsMessage) {
     logic.ListEdited(ListId::IrBaudRate, "9600 ");
     logic.Clicked(ButtonId::SetInfrared);
     const std::vector<std::string> expected = {
-        "'' is not a valid integer value",
-        "'fast' is not a valid integer value",    // trimmed
-        "'9600 ' is not a valid integer value"};  // as the list holds it
+        "OFF TIME: '' is not a valid integer value",
+        "'fast' is not a valid integer value",               // trimmed
+        "BAUD RATE: '9600 ' is not a valid integer value"};  // as the list holds it
     ASSERT_EQ(h.view.messages.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(h.view.messages[i].kind, MessageKind::Error);
@@ -309,6 +310,53 @@ TEST_F(WindowLogicJob, EachJobSaysItsOwnResultAndWhichPrinterAnswered) {
         << h.view.messages[0].detail;
     EXPECT_EQ(h.view.messages[0].detail, logic.State().panel1.text);
     EXPECT_EQ(logic.State().panel1.toolTip, logic.State().panel1.text);
+}
+
+// Types the refused value into the control of its field, as the user would.
+void Type(WindowLogic& logic, const SettingRefusal& refusal) {
+    const std::string field = std::string(refusal.command) + " " + refusal.field;
+    const std::pair<const char*, ListId> lists[] = {
+        {"para rate", ListId::ParaBaudRate}, {"para density", ListId::Density},
+        {"para font", ListId::Font},         {"para line", ListId::LineFeed},
+        {"ir rate", ListId::IrBaudRate},     {"ir protocol", ListId::IrProtocol}};
+    const std::pair<const char*, FieldId> fields[] = {{"para idle", FieldId::Idle},
+                                                      {"para off", FieldId::Off},
+                                                      {"para max-feed", FieldId::MaxFeed},
+                                                      {"para page-len", FieldId::Page}};
+    for (const auto& [name, id] : lists) {
+        if (field == name)
+            return logic.ListEdited(id, refusal.value);
+    }
+    for (const auto& [name, id] : fields) {
+        if (field == name)
+            return logic.FieldEdited(id, refusal.value);
+    }
+    ADD_FAILURE() << "no control for " << field;
+}
+
+// What printer-cli refuses, SET refuses too: an error naming the control,
+// and the port is never opened.
+TEST_F(WindowLogicJob, ValuesOutsideTheirFieldsAreRefusedUnsent) {
+    for (const SettingRefusal& refusal : kSettingRefusals) {
+        SCOPED_TRACE(refusal.window);
+        h.view.messages.clear();
+        WindowLogic& logic = h.Open(printer.SlavePath());
+        Type(logic, refusal);
+        const bool ir = std::string(refusal.command) == "ir";
+        logic.Clicked(ir ? ButtonId::SetInfrared : ButtonId::SetPara);
+        EXPECT_FALSE(logic.JobActive());
+        ASSERT_EQ(h.view.messages.size(), 1u);
+        EXPECT_EQ(h.view.messages[0].kind, MessageKind::Error);
+        EXPECT_EQ(h.view.messages[0].text, refusal.window);
+    }
+    // The code pages are the configuration's list.
+    h.view.messages.clear();
+    WindowLogic& logic = h.Open(printer.SlavePath(), "[CODEPAGE]\nCP437=0\nKatakana=1\n");
+    logic.ListEdited(ListId::CodePage, "CP850");
+    logic.Clicked(ButtonId::SetPara);
+    ASSERT_EQ(h.view.messages.size(), 1u);
+    EXPECT_EQ(h.view.messages[0].text, "CODE PAGE: 'CP850' is not one of CP437, Katakana");
+    EXPECT_EQ(printer.CommandCount(), 0u);
 }
 
 TEST_F(WindowLogicJob, ThePortOfTheLastJobIsRememberedUnlessTheCommandLineChoosesOne) {

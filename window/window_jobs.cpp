@@ -1,6 +1,9 @@
 // The four SETs and "+", starting a job, its result, and closing while one
 // runs.
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 #include "error_codes.h"
 #include "int_conversion.h"
@@ -13,6 +16,27 @@
 namespace {
 
 std::string TransferModeText(uint8_t job);
+
+// A setting as the window's controls hold it, by field name: each text read
+// against its field under the control's label (a list's text must be one of
+// its entries), then packed. A field the window has no control for is
+// written as its default.
+PackResult FromControls(const SettingLayout& layout,
+                        std::initializer_list<std::pair<const char*, std::string>> controls) {
+    std::vector<FieldInput> inputs;
+    for (const SettingField& field : layout.fields) {
+        FieldInput input{field.defaultText ? field.defaultText : "", field.label};
+        for (const auto& [name, text] : controls) {
+            if (std::string_view(name) == field.name)
+                input = {text, field.label, ChoiceForm::Entries};
+        }
+        inputs.push_back(std::move(input));
+    }
+    const SettingReading read = ReadSetting(layout, inputs);
+    if (!read.refusal.empty())
+        return {std::nullopt, read.refusal};
+    return PackSetting(layout, read.values);
+}
 
 // How to reach a printer that a failed job left at another rate.
 std::string WayBack(const std::optional<PrinterLeft>& left) {
@@ -55,35 +79,46 @@ void WindowLogic::Clicked(ButtonId id) {
 }
 
 void WindowLogic::SetPara() {
-    ParaSettings para;
-    para.rateText = state_.paraBaudRate.text;
-    para.codePageIndex = state_.codePage.selected;
-    para.densityIndex = state_.density.selected;
-    para.fontIndex = state_.font.selected;
-    para.lineEndIndex = state_.lineFeed.selected;
-    para.idleText = state_.idle.text;
-    para.offText = state_.off.text;
-    para.maxFeedText = state_.maxFeed.text;
-    para.pageText = state_.page.text;
-    RunSettingJob(PackPrintParameters(para, codePageNumbers_));
+    // The code page list is the configuration's, its numbers in the table
+    // beside it: a text that is none of its entries is refused, and no text
+    // is code page 0.
+    const ListControl& codePage = state_.codePage;
+    const char* codePageLabel = FindField(kPrintParameterSetting, "codepage")->label;
+    if (!codePage.text.empty() && codePage.selected < 0) {
+        std::string entries;
+        for (const std::string& entry : codePage.entries)
+            entries += (entries.empty() ? "" : ", ") + entry;
+        return RunSettingJob(
+            {std::nullopt, NotOneOfMessage(codePageLabel, codePage.text, entries)});
+    }
+    int32_t codePageNumber = 0;
+    if (codePage.selected >= 0 && static_cast<size_t>(codePage.selected) < codePageNumbers_.size())
+        codePageNumber = codePageNumbers_[static_cast<size_t>(codePage.selected)];
+    RunSettingJob(
+        FromControls(kPrintParameterSetting, {{"rate", state_.paraBaudRate.text},
+                                              {"codepage", std::to_string(codePageNumber)},
+                                              {"density", state_.density.text},
+                                              {"font", state_.font.text},
+                                              {"line", state_.lineFeed.text},
+                                              {"idle", state_.idle.text},
+                                              {"off", state_.off.text},
+                                              {"max-feed", state_.maxFeed.text},
+                                              {"page-len", state_.page.text}}));
 }
 
 void WindowLogic::SetBluetooth() {
-    RunSettingJob(PackBluetooth({state_.bluetoothName.text, state_.bluetoothPin.text}));
+    RunSettingJob(FromControls(kBluetoothSetting, {{"name", state_.bluetoothName.text},
+                                                   {"pin", state_.bluetoothPin.text}}));
 }
 
 void WindowLogic::SetInfrared() {
-    IrSettings infrared;
-    infrared.rateText = state_.irBaudRate.text;
-    infrared.protocolIndex = state_.irProtocol.selected;
-    RunSettingJob(PackInfrared(infrared));
+    RunSettingJob(FromControls(kInfraredSetting, {{"rate", state_.irBaudRate.text},
+                                                  {"protocol", state_.irProtocol.text}}));
 }
 
 void WindowLogic::SetFactory() {
-    FactorySettings factory;
-    factory.modelName = state_.modelName.text;
-    factory.serialNo = state_.serialNo.text;
-    RunSettingJob(PackFactory(factory));
+    RunSettingJob(FromControls(
+        kFactorySetting, {{"model", state_.modelName.text}, {"serial", state_.serialNo.text}}));
 }
 
 void WindowLogic::StepSerial() {

@@ -10,6 +10,7 @@
 #include "path_text.h"
 #include "printer_text.h"
 #include "progress_panel_text.h"
+#include "setting_values.h"
 
 namespace {
 
@@ -79,15 +80,15 @@ void WindowLogic::BuildInitialState(const std::vector<PortEntry>& ports, const s
     }
     SetListText(s.port, port.empty() ? kDefaultPort : port);
     s.baud = NewList(RateEntries(), 0);
-    s.paraBaudRate = NewList(RateEntries(), 0);
+    s.paraBaudRate = NewList(ListEntries(kPrintParameterSetting, "rate"), 0);
     s.codePage = NewList({}, -1);
-    s.density = NewList({"LOW", "NORMAL", "DARK"}, 1);
-    s.font = NewList({"A 12x24", "B  9x24", "C  9x17", "D  8x16", "E 16x18"}, 0);
-    s.lineFeed = NewList({"LF(0x0A)", "CR(0x0D)"}, 0);
+    s.density = NewList(ListEntries(kPrintParameterSetting, "density"), 1);
+    s.font = NewList(ListEntries(kPrintParameterSetting, "font"), 0);
+    s.lineFeed = NewList(ListEntries(kPrintParameterSetting, "line"), 0);
     s.bluetoothName.text = "QVX";
     s.bluetoothPin.text = "7264";
-    s.irBaudRate = NewList(RateEntries(), 0);
-    s.irProtocol = NewList({"RAW"}, 0);
+    s.irBaudRate = NewList(ListEntries(kInfraredSetting, "rate"), 0);
+    s.irProtocol = NewList(ListEntries(kInfraredSetting, "protocol"), 0);
 }
 
 void WindowLogic::Start() {
