@@ -156,6 +156,8 @@ void TfrmMain::ConnectHandlers() {
     }
     for (const ButtonId id : kButtons)
         connect(ButtonWidget(id), &QPushButton::clicked, this, [this, id] { Forward(id); });
+    // STOP is clicked during the job it stops: no wait of its own.
+    connect(btStop, &QPushButton::clicked, this, [this] { logic_->Clicked(ButtonId::Stop); });
     // The logo buttons and the list's context menu share the two actions.
     connect(actAddLogo, &QAction::triggered, this, [this] { Forward(ButtonId::AddLogo); });
     connect(actDelete, &QAction::triggered, this, [this] { Forward(ButtonId::DeleteLogo); });

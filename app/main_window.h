@@ -22,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
@@ -116,6 +117,7 @@ class TfrmMain : public QMainWindow, private WindowView {
     void Post(std::function<void()> call) override;
     void CloseWindow() override;
     void ShowLogoList(const LogoListState& logos);
+    void ShowTransfer(const WindowState& state);
 
     QComboBox* ListWidget(ListId id) const;
     QLineEdit* FieldWidget(FieldId id) const;
@@ -165,6 +167,8 @@ class TfrmMain : public QMainWindow, private WindowView {
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel0 = nullptr;  // the window's own texts
     QLabel* StatusPanel1 = nullptr;  // the worker's texts
+    QProgressBar* TransferBar = nullptr;  // with the time left, during a transfer
+    QPushButton* btStop = nullptr;
 
     FileLocations Locations_;
     MessageSink showMessage_;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
@@ -335,5 +336,22 @@ void TfrmMain::BuildStatusBar() {
     StatusPanel1->setMinimumWidth(1);  // a long reason never widens the window
     StatusBar1->addWidget(StatusPanel0);
     StatusBar1->addWidget(StatusPanel1, 1);
+    // Shown only while a transfer runs, at the bar's right end.
+    TransferBar = new QProgressBar(StatusBar1);
+    TransferBar->setObjectName(QStringLiteral("TransferBar"));
+    TransferBar->setRange(0, 1000);
+    TransferBar->setFixedWidth(150);
+    TransferBar->setFont(StatusPanel0->font());
+    TransferBar->hide();
+    btStop = NewButton(QStringLiteral("btStop"), QStringLiteral("STOP"), StatusBar1);
+    btStop->setToolTip(QStringLiteral("Stop the transfer after the block in flight (Esc)"));
+    btStop->hide();
+    // No taller than the panels' text, so that showing them moves nothing.
+    const int height = StatusPanel0->fontMetrics().height() + 4;
+    TransferBar->setFixedHeight(height);
+    btStop->setFixedHeight(height);
+    btStop->setFont(StatusPanel0->font());
+    StatusBar1->addPermanentWidget(TransferBar);
+    StatusBar1->addPermanentWidget(btStop);
     setStatusBar(StatusBar1);
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -158,6 +159,8 @@ QPushButton* TfrmMain::ButtonWidget(ButtonId id) const {
             return btIrComm;
         case ButtonId::SetFactory:
             return btFactory;
+        case ButtonId::Stop:
+            return btStop;
         case ButtonId::StepSerial:
             break;
     }
@@ -194,6 +197,23 @@ void TfrmMain::Show(const WindowState& state) {
         PageControl1->setTabVisible(factory, state.factoryTab);
     ShowPanel(StatusPanel0, state.panel0);
     ShowPanel(StatusPanel1, state.panel1);
+    ShowTransfer(state);
+}
+
+void TfrmMain::ShowTransfer(const WindowState& state) {
+    if (TransferBar->isVisible() != state.transferRunning) {
+        TransferBar->setVisible(state.transferRunning);
+        btStop->setVisible(state.transferRunning);
+    }
+    if (TransferBar->value() != state.transfer.permille)
+        TransferBar->setValue(state.transfer.permille);
+    const QString format = state.transfer.timeLeft.empty()
+                               ? QStringLiteral("%p%")
+                               : QStringLiteral("%p%  ") + FromUtf8(state.transfer.timeLeft);
+    if (TransferBar->format() != format)
+        TransferBar->setFormat(format);
+    if (btStop->isEnabled() != state.stop.enabled)
+        btStop->setEnabled(state.stop.enabled);
 }
 
 void TfrmMain::ShowLogoList(const LogoListState& logos) {

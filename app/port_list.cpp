@@ -7,7 +7,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "printer_link.h"
+#include "port_list_order.h"
 
 namespace {
 
@@ -28,29 +28,28 @@ QString PortDescription(const QSerialPortInfo& port) {
     QString description = port.description();
     if (description.isEmpty())
         description = port.manufacturer();
-    return description.isEmpty() ? QStringLiteral("(serial port)") : description;
+    return description;
 }
 
 }  // namespace
 
 std::vector<PortEntry> PortEntries() {
-    std::vector<PortEntry> entries;
-#ifdef Q_OS_WIN
-    // COM1 to COM9 can always be typed as such; elsewhere the list offers
-    // only ports that are there.
-    for (int n = 1; n <= 9; ++n)
-        entries.push_back({"COM" + std::to_string(n), {}});
-#endif
-    entries.push_back({kDatagramPortName, {}});
+    std::vector<PortEntry> found;
     for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
 #ifdef Q_OS_WIN
         const QString name = port.portName();  // "COM3"
 #else
         const QString name = port.systemLocation();  // "/dev/ttyUSB0"
 #endif
-        entries.push_back({name.toStdString(), PortDescription(port).toStdString()});
+        found.push_back({name.toStdString(), PortDescription(port).toStdString()});
     }
-    return entries;
+    // COM1 to COM9 can always be typed as such on Windows; elsewhere the
+    // list offers only ports that are there.
+#ifdef Q_OS_WIN
+    return OrderPortEntries(found, true);
+#else
+    return OrderPortEntries(found, false);
+#endif
 }
 
 void ShowHintsBesideEntries(QComboBox* combo) {

@@ -10,6 +10,7 @@
 #include "ini_file.h"
 #include "logo_list.h"
 #include "modal_guard.h"
+#include "port_list_order.h"
 #include "virtual_printer.h"
 
 namespace {
@@ -116,6 +117,37 @@ TEST_F(WindowTrust, ASessionThatEndsDuringATransferStopsItLogsAndSaves) {
     EXPECT_TRUE(h.view.messages.empty());  // nobody is there to answer a box
 }
 
+TEST_F(WindowTrust, ATransferShowsItsBarAndTimeLeftAndStopAsksAsEscapeDoes) {
+    WriteFont(64 * 1024);
+    WindowLogic& logic = h.Open(printer.SlavePath());
+    EXPECT_FALSE(logic.State().transferRunning);
+    logic.Clicked(ButtonId::FontDownload);
+    EXPECT_TRUE(logic.State().transferRunning);
+    EXPECT_TRUE(logic.State().stop.enabled);
+    ASSERT_TRUE(h.view.Pump([&] { return !logic.State().transfer.timeLeft.empty(); }));
+    EXPECT_GT(logic.State().transfer.permille, 0);
+    EXPECT_LT(logic.State().transfer.permille, 1000);
+
+    h.view.answer = true;
+    logic.Clicked(ButtonId::Stop);
+    ASSERT_EQ(h.view.questions.size(), 1u);
+    EXPECT_EQ(h.view.questions[0].rfind("Stop the transfer after the block in flight?", 0), 0u);
+    EXPECT_FALSE(logic.State().stop.enabled);  // asked once
+    ASSERT_TRUE(h.view.Pump([&] { return !logic.JobActive(); }));
+    EXPECT_FALSE(logic.State().transferRunning);
+    EXPECT_LT(printer.Memory()[0x63].size(), 64u * 1024);  // before its last block
+}
+
+TEST(WindowTimeLeft, RoundsUpAndSaysMinutesFrom100Seconds) {
+    const struct {
+        double seconds;
+        const char* text;
+    } cases[] = {{0.2, "1 s left"}, {12.1, "13 s left"}, {99, "99 s left"}, {100, "2 min left"},
+                 {3600, "60 min left"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TimeLeftText(c.seconds), c.text) << c.seconds;
+}
+
 TEST(WindowTrustCodePage, APictureTheConfigurationsCodePageCannotNameIsRefused) {
     LogicHarness h;
     // Not UTF-8: the configuration was saved in an 8-bit code page.
@@ -131,6 +163,22 @@ TEST(WindowTrustCodePage, APictureTheConfigurationsCodePageCannotNameIsRefused) 
     logic.Exit();  // back in the code page it came in
     EXPECT_NE(ReadFile(h.Folder() / "printer-tool.ini").find("DEVICE NAME=Caf\xE9\n"),
               std::string::npos);
+}
+
+TEST(WindowPortList, TheSystemsPortsComeFirstThenTheFixedNamesThenTheDatagramLink) {
+    const std::vector<PortEntry> found = {{"COM12", "USB Serial Port"}, {"COM3", ""}};
+    const auto names = [](const std::vector<PortEntry>& entries) {
+        std::vector<std::string> out;
+        for (const PortEntry& e : entries)
+            out.push_back(e.name + (e.description.empty() ? "" : "|" + e.description));
+        return out;
+    };
+    EXPECT_EQ(names(OrderPortEntries(found, true)),
+              (std::vector<std::string>{"COM12|USB Serial Port", "COM3|(serial port)", "COM1",
+                                        "COM2", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9",
+                                        "TCP/IP"}));
+    EXPECT_EQ(names(OrderPortEntries({{"/dev/ttyUSB0", "FT232R"}}, false)),
+              (std::vector<std::string>{"/dev/ttyUSB0|FT232R", "TCP/IP"}));
 }
 
 }  // namespace

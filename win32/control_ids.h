@@ -11,6 +11,9 @@ enum ControlId {
     IDC_BAUD,
     IDC_TABS,
     IDC_STATUS,
+    // In the status bar, shown only while a transfer runs.
+    IDC_TRANSFER_BAR,
+    IDC_STOP,
     // PARA.
     IDC_PARA_BAUD = 1101,
     IDC_CODEPAGE,

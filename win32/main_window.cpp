@@ -51,7 +51,8 @@ constexpr ButtonIdOf kButtons[] = {
     {IDC_FONT_DOWNLOAD, ButtonId::FontDownload}, {IDC_ADD_LOGO, ButtonId::AddLogo},
     {IDC_DELETE_LOGO, ButtonId::DeleteLogo},     {IDC_LOGO_DOWNLOAD, ButtonId::LogoDownload},
     {IDC_SET_BT, ButtonId::SetBluetooth},        {IDC_SET_IR, ButtonId::SetInfrared},
-    {IDC_SET_FACTORY, ButtonId::SetFactory},     {IDC_STEP_SERIAL, ButtonId::StepSerial}};
+    {IDC_SET_FACTORY, ButtonId::SetFactory},     {IDC_STEP_SERIAL, ButtonId::StepSerial},
+    {IDC_STOP, ButtonId::Stop}};
 
 // The button Enter presses on each tab.
 constexpr int kMainButton[TAB_COUNT] = {IDC_SET_PARA, IDC_PROGRAM, IDC_LOGO_DOWNLOAD,
@@ -189,9 +190,16 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             BuildControls();
             return 0;
-        case WM_DPICHANGED:
+        case WM_DPICHANGED: {
             ApplyDpi(HIWORD(wParam));
+            // Where the system suggests, so that the window stays under the
+            // mouse on the monitor it moved to.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
+        }
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;

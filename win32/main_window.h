@@ -87,6 +87,10 @@ class MainWindow : private WindowView {
     void DrawLogoPreview(const DRAWITEMSTRUCT& item) const;
     void ShowFactoryTab(bool shown);
     void ShowPanel(int part, const StatusPanel& panel);
+    void ShowTransfer(const WindowState& state);
+    // The status bar's parts, and the transfer's bar and STOP at its right
+    // end while one runs.
+    void PlaceStatusParts();
 
     HWND Control(int id) const { return GetDlgItemAnywhere(id); }
     HWND GetDlgItemAnywhere(int id) const;
@@ -97,6 +101,9 @@ class MainWindow : private WindowView {
     HWND hwnd_ = nullptr;
     HWND tabs_ = nullptr;
     HWND status_ = nullptr;
+    HWND transferBar_ = nullptr;
+    HWND stopButton_ = nullptr;
+    bool transferShown_ = false;
     HWND pages_[TAB_COUNT] = {};
     std::vector<Placed> placed_;
     UINT dpi_ = 96;

@@ -14,6 +14,10 @@ namespace {
 constexpr int kClientWidth = 536;
 constexpr int kClientHeight = 322;
 constexpr int kFirstPanelWidth = 200;
+// Where the status bar's parts begin while a transfer runs, and STOP's width.
+constexpr int kTimeLeftPartLeft = 306;
+constexpr int kTransferPartLeft = 376;
+constexpr int kStopWidth = 62;
 constexpr int kFontPoints = 9;
 constexpr int kDropDownHeight = 160;  // a list's height with its drop-down open
 // The first panel's longest text, which its font must fit.
@@ -124,8 +128,16 @@ void MainWindow::BuildControls() {
     BuildFactoryPage(pages_[TAB_FACTORY]);
 
     status_ = CreateWindowExW(
-        0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBT_TOOLTIPS, 0, 0, 0, 0, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), instance_, nullptr);
+        0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBT_TOOLTIPS, 0, 0, 0,
+        0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS)), instance_, nullptr);
+    // Over the status bar's right end; placed by PlaceStatusParts.
+    transferBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TRANSFER_BAR)),
+                                   instance_, nullptr);
+    SendMessageW(transferBar_, PBM_SETRANGE32, 0, 1000);
+    stopButton_ = CreateWindowExW(0, WC_BUTTONW, L"STOP", WS_CHILD | BS_PUSHBUTTON, 0, 0, 0, 0,
+                                  hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STOP)),
+                                  instance_, nullptr);
     for (const int id : {IDC_IDLE, IDC_OFF, IDC_MAXFEED, IDC_PAGE})
         SendMessageW(Control(id), EM_LIMITTEXT, 4, 0);
     ApplyDpi(DpiOf(hwnd_));
@@ -253,8 +265,8 @@ void MainWindow::ApplyDpi(UINT dpi) {
     }
     SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_), FALSE);
     SendMessageW(status_, WM_SIZE, 0, 0);  // the bar places itself at the bottom
-    int parts[2] = {scaled(kFirstPanelWidth), -1};
-    SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    SendMessageW(stopButton_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_), FALSE);
+    PlaceStatusParts();
 
     // The tabs fill the room between the top row and the status bar.
     RECT client;
@@ -272,6 +284,31 @@ void MainWindow::ApplyDpi(UINT dpi) {
                    display.bottom - display.top, FALSE);
     FitPortDropDown();
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::PlaceStatusParts() {
+    const auto scaled = [this](int v) { return MulDiv(v, static_cast<int>(dpi_), 96); };
+    // During a transfer: the progress text, the worker's text, the time
+    // left, then the bar and STOP over the last part.
+    const int transferParts[4] = {scaled(kFirstPanelWidth), scaled(kTimeLeftPartLeft),
+                                  scaled(kTransferPartLeft), -1};
+    const int idleParts[2] = {scaled(kFirstPanelWidth), -1};
+    SendMessageW(status_, SB_SETPARTS, transferShown_ ? 4 : 2,
+                 reinterpret_cast<LPARAM>(transferShown_ ? transferParts : idleParts));
+
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    RECT bar;
+    GetWindowRect(status_, &bar);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&bar), 2);
+    const int top = bar.top + scaled(3);
+    const int height = bar.bottom - bar.top - scaled(5);
+    const int stopLeft = client.right - scaled(kStopWidth + 2);
+    MoveWindow(transferBar_, scaled(kTransferPartLeft + 2), top,
+               stopLeft - scaled(kTransferPartLeft + 4), height, TRUE);
+    MoveWindow(stopButton_, stopLeft, top, scaled(kStopWidth), height, TRUE);
+    SetWindowPos(transferBar_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(stopButton_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 int MainWindow::CurrentTab() const {
@@ -310,5 +347,5 @@ HWND MainWindow::GetDlgItemAnywhere(int id) const {
         if (GetDlgCtrlID(p.hwnd) == id)
             return p.hwnd;
     }
-    return nullptr;
+    return GetDlgItem(hwnd_, id);  // the status bar's own controls
 }

@@ -100,6 +100,7 @@ void MainWindow::Show(const WindowState& state) {
     ShowFactoryTab(state.factoryTab);
     ShowPanel(0, state.panel0);
     ShowPanel(1, state.panel1);
+    ShowTransfer(state);
     if (awake_ != state.transferRunning)
         KeepAwake(state.transferRunning);
     drawing_ = false;
@@ -250,6 +251,24 @@ void MainWindow::ShowPanel(int part, const StatusPanel& panel) {
     const std::wstring tip = panel.toolTip.empty() ? text : Wide(panel.toolTip);
     SendMessageW(status_, SB_SETTIPTEXTW, static_cast<WPARAM>(part),
                  reinterpret_cast<LPARAM>(tip.c_str()));
+}
+
+void MainWindow::ShowTransfer(const WindowState& state) {
+    if (transferShown_ != state.transferRunning) {
+        transferShown_ = state.transferRunning;
+        PlaceStatusParts();
+        ShowWindow(transferBar_, transferShown_ ? SW_SHOWNA : SW_HIDE);
+        ShowWindow(stopButton_, transferShown_ ? SW_SHOWNA : SW_HIDE);
+        // The parts came back: their texts are drawn anew.
+        ShowPanel(0, state.panel0);
+        ShowPanel(1, state.panel1);
+    }
+    if (!transferShown_)
+        return;
+    if (SendMessageW(transferBar_, PBM_GETPOS, 0, 0) != state.transfer.permille)
+        SendMessageW(transferBar_, PBM_SETPOS, static_cast<WPARAM>(state.transfer.permille), 0);
+    ShowPanel(2, {state.transfer.timeLeft, {}});
+    Enable(stopButton_, state.stop.enabled);
 }
 
 std::string MainWindow::AskForFile(const FileRequest& request) {

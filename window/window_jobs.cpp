@@ -75,6 +75,8 @@ void WindowLogic::Clicked(ButtonId id) {
             return AddLogo();
         case ButtonId::DeleteLogo:
             return DeleteLogo();
+        case ButtonId::Stop:
+            return EscapePressed();
     }
 }
 
@@ -172,6 +174,8 @@ void WindowLogic::RunJob(uint8_t jobCode, int32_t portRate) {
     usedRate_ = portRate;
     // The job's own texts only: nothing of the last job's stays beside them.
     state_.panel1 = {};
+    state_.transfer = {};
+    progressClock_.Start();
     SetJobButtonsEnabled(false);
     Publish();
 }

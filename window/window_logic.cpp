@@ -229,6 +229,7 @@ void WindowLogic::Publish() {
         !jobRunning_ && static_cast<int64_t>(state_.logos.names.size()) <= logo_.quantity;
     state_.deleteLogo.enabled = !jobRunning_ && !state_.logos.names.empty();
     state_.transferRunning = TransferRunning();
+    state_.stop.enabled = state_.transferRunning && !stopRequested_ && !closeRequested_;
     view_.Show(state_);
 }
 
@@ -291,6 +292,8 @@ void WindowLogic::LogoSelected(int row) {
 void WindowLogic::Progress(int32_t done, int32_t total) {
     if (const auto text = ProgressText(done, total)) {
         state_.panel0.text = *text;
+        state_.transfer =
+            progressClock_.Report(done, total, TransferProgressClock::Clock::now());
         Publish();
     }
 }

@@ -92,8 +92,8 @@ class WindowLogic {
     void Clicked(ButtonId id);
     // The user opened the port list: it lists the ports there are now.
     void PortListOpened();
-    // Escape: during a transfer, asks whether to stop it after the block in
-    // flight.
+    // Escape, or STOP: during a transfer, asks whether to stop it after the
+    // block in flight.
     void EscapePressed();
     // True when the window may close now; otherwise it closes later through
     // WindowView::CloseWindow, or stays (the user said no).
@@ -174,6 +174,7 @@ class WindowLogic {
     std::vector<int32_t> codePageNumbers_;
     DatagramEndpoint endpoint_;
     int32_t transferRate_ = 115200;
+    TransferProgressClock progressClock_;
 
     bool jobRunning_ = false;
     uint8_t runningJob_ = kJobIdle;

@@ -71,6 +71,8 @@ auto& Button(State& s, ButtonId id) {
             return s.setInfrared;
         case ButtonId::SetFactory:
             return s.setFactory;
+        case ButtonId::Stop:
+            return s.stop;
         case ButtonId::StepSerial:
             break;
     }

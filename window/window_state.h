@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "logo_image.h"
+#include "transfer_progress.h"
 
 // An editable drop-down list: the user picks an entry or types any text.
 struct ListControl {
@@ -87,8 +88,11 @@ struct WindowState {
     ButtonControl setFactory;
     ButtonControl stepSerial;
 
-    // A block transfer runs: the face keeps the machine awake meanwhile.
+    // A block transfer runs: the face shows its bar and STOP beside the
+    // status panels, and keeps the machine awake meanwhile.
     bool transferRunning = false;
+    TransferProgressState transfer;
+    ButtonControl stop;  // enabled until a stop has been asked for
 
     StatusPanel panel0;  // the window's own texts: progress, logo space
     StatusPanel panel1;  // the worker's texts and a job's result
@@ -117,7 +121,8 @@ enum class ButtonId {
     SetBluetooth,
     SetInfrared,
     SetFactory,
-    StepSerial
+    StepSerial,
+    Stop
 };
 
 ListControl& ListOf(WindowState& state, ListId id);
