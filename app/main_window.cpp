@@ -15,9 +15,11 @@
 #include <QPushButton>
 #include <QSessionManager>
 #include <QShortcut>
+#include <QStatusBar>
 
 #include "modal_guard.h"
 #include "port_list.h"
+#include "program_version.h"
 #include "result_sound.h"
 #include "window_observer.h"
 
@@ -170,6 +172,22 @@ void TfrmMain::ConnectHandlers() {
     connect(ListLogo, &QListWidget::itemSelectionChanged, this, [this] {
         const QList<QListWidgetItem*> selected = ListLogo->selectedItems();
         logic_->LogoSelected(selected.isEmpty() ? -1 : ListLogo->row(selected.first()));
+    });
+    // About: F1, or the status bar's context menu (the window has no menu
+    // bar, which would move every control).
+    auto* help = new QShortcut(QKeySequence(QKeySequence::HelpContents), this);
+    connect(help, &QShortcut::activated, this, [this] { logic_->ShowAbout(kProgramVersion); });
+    StatusBar1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(StatusBar1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        QAction* about = menu.addAction(QStringLiteral("About printer-tool..."));
+        QAction* chosen = nullptr;
+        {
+            const ModalGuard open(*logic_);
+            chosen = menu.exec(StatusBar1->mapToGlobal(at));
+        }
+        if (chosen == about)
+            logic_->ShowAbout(kProgramVersion);
     });
     // Escape during a transfer asks to stop it, as closing the window does.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

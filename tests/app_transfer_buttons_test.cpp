@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <fstream>
@@ -141,3 +142,44 @@ TEST_F(AppTransferButtons, ClosingTheWindowDuringATransferAsksAndStopsIt) {
 }
 
 }  // namespace
+
+// During a transfer the status bar shows its bar and STOP; STOP asks what
+// Escape asks, and Yes stops the transfer after the block in flight.
+TEST(AppTransferStop, TheBarMovesAndStopEndsTheTransferBeforeItsLastBlock) {
+    VirtualPrinter paced(SimOptions{.pace = true});  // 64 KiB: about six seconds
+    std::string error;
+    ASSERT_TRUE(paced.StartPty(error)) << error;
+    WindowHarness harness;
+    const Bytes font = Pattern(64 * 1024);
+    Write(harness.Folder() / "font.bin", font);
+    harness.questionAnswer = true;
+    harness.Open(QString::fromStdString(paced.SlavePath()));
+    auto* bar = harness.Find<QProgressBar>("TransferBar");
+    auto* stop = harness.Find<QPushButton>("btStop");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(stop, nullptr);
+    EXPECT_FALSE(bar->isVisible());
+
+    int firstValue = -1;
+    bool stopWasEnabled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!bar->isVisible() || bar->value() <= 0)
+            return;
+        if (firstValue < 0) {
+            firstValue = bar->value();
+        } else if (bar->value() > firstValue && harness.questions.empty()) {
+            stopWasEnabled = stop->isVisible() && stop->isEnabled();
+            stop->click();
+        }
+    });
+    watch.start(50);
+    harness.Find<QPushButton>("btFont")->click();  // returns once the result is shown
+    watch.stop();
+
+    EXPECT_TRUE(stopWasEnabled);
+    ASSERT_EQ(harness.questions.size(), 1u);
+    EXPECT_TRUE(harness.questions[0].startsWith("Stop the transfer after the block in flight?"));
+    EXPECT_LT(paced.Memory()[0x63].size(), font.size());
+    EXPECT_FALSE(bar->isVisible());
+}

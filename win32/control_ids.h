@@ -59,6 +59,8 @@ enum ControlId {
 enum MenuCommandId {
     IDM_ADD_LOGO = 40001,
     IDM_DELETE_LOGO,
+    // In the system menu, whose commands keep their low four bits clear.
+    IDM_ABOUT = 40016,
 };
 
 // The tabs, in the order they are shown; Factory only when configured.

@@ -6,6 +6,7 @@
 
 #include "modal_guard.h"
 #include "port_entries.h"
+#include "version_info.h"
 #include "utf8.h"
 
 namespace {
@@ -96,6 +97,9 @@ bool MainWindow::Open(int showCommand) {
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance_;
     windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = PT_WINDOW_CLASS;
@@ -113,6 +117,10 @@ bool MainWindow::Open(int showCommand) {
                         CW_USEDEFAULT, CW_USEDEFAULT, 560, 380, nullptr, nullptr, instance_, this);
     if (!hwnd_)
         return false;
+
+    HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_ABOUT, L"&About printer-tool...");
 
     WindowSetup setup;
     setup.files = locations_.files;
@@ -238,6 +246,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             Close();
             return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == IDM_ABOUT) {
+                if (logic_)
+                    logic_->ShowAbout(PT_VERSION_TEXT);
+                return 0;
+            }
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_QUERYENDSESSION:
             return QueryEndSession();
         case WM_ENDSESSION:

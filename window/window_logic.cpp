@@ -217,6 +217,14 @@ std::string WindowLogic::SaveConfiguration() {
     return {};
 }
 
+void WindowLogic::ShowAbout(const std::string& version) {
+    Say({MessageKind::Information, "printer-tool " + version,
+         "Service tool for small receipt printers.\n\nConfiguration: " +
+             NativePathText(files_.configFile) + "\nDebug log: " +
+             NativePathText(files_.dataFolder + kDebugLogName),
+         "About printer-tool"});
+}
+
 std::string WindowLogic::UnreadableMessage() const {
     return "Unable to read " + NativePathText(files_.configFile) +
            "; the settings are neither loaded from it nor saved to it";

@@ -99,6 +99,9 @@ class WindowLogic {
     // WindowView::CloseWindow, or stays (the user said no).
     bool CloseRequested();
 
+    // About the program: its version and where its files are.
+    void ShowAbout(const std::string& version);
+
     // The user's session is ending (log off, shut down). While a transfer
     // runs, the face asks the system to wait, giving this reason; empty when
     // nothing needs waiting for.
