@@ -14,6 +14,11 @@
 //   context ID KEY           opens control ID's context menu from the
 //                            keyboard and picks the item whose mnemonic is KEY
 //   text ID TEXT             the control ID shows TEXT (within 5 s)
+//   enabled ID               control ID is visible and enabled (within 20 s)
+//   moving ID                progress bar ID is visible and its position
+//                            grows between two looks (within 20 s)
+//   icon                     the window's exe has an icon resource, the one
+//                            the taskbar and the Start menu show
 //   layout WIDTH HEIGHT      the client area is WIDTH x HEIGHT and every
 //                            control lies inside its parent's client area
 //   key ID VK                presses the key VK (decimal) in control ID
@@ -256,6 +261,27 @@ void Key(int id, int key) {
     PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(key), 1 | 0xC0000000);
 }
 
+void Icon() {
+    DWORD process = 0;
+    GetWindowThreadProcessId(g_window, &process);
+    const HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    const bool named = handle && QueryFullProcessImageNameW(handle, 0, path, &length);
+    if (handle)
+        CloseHandle(handle);
+    if (!named)
+        Fail(L"cannot find the tool's exe");
+    const HMODULE exe = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const bool found = exe && FindResourceW(exe, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+    if (exe)
+        FreeLibrary(exe);
+    if (!found)
+        Fail(std::wstring(path) + L" has no icon resource");
+    wprintf(L"icon: %ls\n", path);
+    fflush(stdout);
+}
+
 // The window as the screen shows it, as a 24-bit BMP file.
 void Shot(const std::wstring& path) {
     RedrawWindow(g_window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -366,6 +392,30 @@ int wmain(int argc, wchar_t* argv[]) {
                 Fail(L"control " + std::wstring(argv[i + 1]) + L" shows \"" + shown +
                      L"\", not \"" + expected + L"\"");
             i += 2;
+        } else if (step == L"enabled") {
+            need(i, 1);
+            const HWND control = Control(_wtoi(argv[++i]));
+            WaitFor(
+                [control] {
+                    return IsWindowVisible(control) && IsWindowEnabled(control) ? control : nullptr;
+                },
+                20, L"visible and enabled control " + std::to_wstring(GetDlgCtrlID(control)));
+        } else if (step == L"moving") {
+            need(i, 1);
+            const HWND bar = Control(_wtoi(argv[++i]));
+            const auto position = [bar] {
+                DWORD_PTR at = 0;
+                SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &at);
+                return static_cast<long>(at);
+            };
+            WaitFor([&] { return IsWindowVisible(bar) && position() > 0 ? bar : nullptr; }, 20,
+                    L"progress bar showing progress");
+            const long first = position();
+            WaitFor([&] { return position() > first ? bar : nullptr; }, 20, L"progress bar moving");
+            wprintf(L"progress: %ld then %ld of 1000\n", first, position());
+            fflush(stdout);
+        } else if (step == L"icon") {
+            Icon();
         } else if (step == L"layout") {
             need(i, 2);
             Layout(_wtoi(argv[i + 1]), _wtoi(argv[i + 2]));
