@@ -12,7 +12,7 @@ void TCommThread::DiagnoseNoReply(const JobEnvironment& environment) {
         return;
     std::vector<uint32_t> others = ProbeRateOrder(static_cast<uint32_t>(environment.portRate));
     others.erase(others.begin());
-    const ProbeResult found = ProbeIdentify(environment.portName, others, &log_);
+    const ProbeResult found = ProbeIdentify(environment.portName, others, &log_, kQuickProbe);
     link_.Fail(kErrorNoReply,
                link_.FailureReason() + "; " + DescribeOtherRates(found, environment.rateAdvice));
 }
