@@ -9,7 +9,9 @@
 #include "child_process.h"
 #include "comm_thread.h"
 #include "doctor_checks.h"
+#include "holding_process.h"
 #include "my_uart.h"
+#include "pty_pair.h"
 #include "test_observer.h"
 #include "virtual_printer.h"
 
@@ -110,6 +112,39 @@ TEST(Doctor, AJobWithoutAReplySaysWhereThePrinterAnswers) {
     for (const ReceivedCommand& command : printer.Commands())
         EXPECT_EQ(command.code, kCommandIdentify);
     EXPECT_EQ(printer.Rate(), 115200u);
+}
+
+// A program that opened the port before (cat left running) gets through
+// the tool's lock and reads the replies: doctor names it and stops there,
+// and a job without a reply names it in its failure.
+TEST(Doctor, AProgramHoldingThePortIsNamedInTheAccessCheckAndInAJobsFailure) {
+    PtyPair line;  // nothing answers on it
+    HoldingProcess cat(line.SlavePath());
+    ASSERT_TRUE(cat.WaitUntilHolding(10000));
+    const std::string pid = std::to_string(cat.Pid());
+
+    const DoctorReport report = DiagnosePort(line.SlavePath(), 9600, {});
+    ASSERT_FALSE(report.checks.empty());
+    const DoctorCheck& access = report.checks.back();
+    EXPECT_EQ(access.check, "access");
+    EXPECT_EQ(access.status, CheckStatus::Failed);
+    EXPECT_EQ(access.reason, "another program holds the port: cat (PID " + pid + ")");
+    EXPECT_NE(access.action.find("kill " + pid), std::string::npos) << access.action;
+    EXPECT_EQ(report.code, kErrorPortOpen);
+    EXPECT_TRUE(line.Drain(50).empty());  // no identify was sent
+
+    TestObserver observer;
+    observer.environment.portName = line.SlavePath();
+    observer.environment.portRate = 9600;
+    observer.environment.exeFolder = ::testing::TempDir();
+    TCommThread worker(observer);
+    ASSERT_TRUE(worker.StartJob(kJobIdentify));
+    ASSERT_TRUE(worker.JobDoneEvent().Wait(20000));
+    EXPECT_EQ(worker.ErrorCode(), kErrorNoReply);
+    EXPECT_NE(worker.FailureReason().find("nothing arrives at any rate; cat (PID " + pid +
+                                          ") holds the port too and may take the replies"),
+              std::string::npos)
+        << worker.FailureReason();
 }
 
 }  // namespace
