@@ -21,6 +21,14 @@ constexpr const char* kLogoNote =
     "This printer-cli was built without Qt's image support: it has no logo command.\n\n";
 #endif
 
+// What interrupts a job: Windows has no SIGTERM or SIGHUP, but a console
+// control event for each of these.
+#ifdef _WIN32
+#define PT_INTERRUPTS "Ctrl-C, Ctrl-Break or closing the console"
+#else
+#define PT_INTERRUPTS "Ctrl-C, SIGTERM or SIGHUP"
+#endif
+
 constexpr const char* kExitCodes =
     "Exit status:\n"
     "  0  success\n"
@@ -33,8 +41,10 @@ constexpr const char* kExitCodes =
     "  7  the printer did not accept download mode\n"
     "  8  the printer did not accept update mode\n"
     "  9  the job could not be carried out\n"
-    "  130  interrupted (Ctrl-C, SIGTERM or SIGHUP): a transfer stops after the block in\n"
-    "       flight; its message and --json result carry the job's code 10 (stopped)\n"
+    "  130  interrupted (" PT_INTERRUPTS
+    "): a transfer stops\n"
+    "       after the block in flight; its message and --json result carry the job's\n"
+    "       code 10 (stopped)\n"
     "With several ports: 0 when every port succeeded, else the status of the first\n"
     "port, in the order given, that failed.\n";
 
