@@ -7,7 +7,7 @@
 #include <random>
 
 #include "logo_pictures.h"
-#include "logo_preview.h"
+#include "logo_preview_pixels.h"
 #include "path_text.h"
 
 namespace {

@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kLogoNote = "";
 #else
 constexpr const char* kLogoNote =
-    "This printer-cli was built without Qt's image support: it has no logo command.\n\n";
+    "This printer-cli was built without a picture decoder: it has no logo command.\n\n";
 #endif
 
 // What interrupts a job: Windows has no SIGTERM or SIGHUP, but a console
