@@ -3,8 +3,10 @@
 // later; one that had it open before, such as `cat` left running, reads the
 // printer's replies unseen. On Linux they are found as fuser finds them:
 // every /proc/PID/fd link that leads to the port's device. This process is
-// never among them. Elsewhere nothing is found (Windows opens a port for one
-// program only, so a holder there makes the open fail).
+// never among them, nor one that holds the master of a pseudo-terminal
+// port: that is the other end of the line (printer-sim). Elsewhere nothing
+// is found (Windows opens a port for one program only, so a holder there
+// makes the open fail).
 #pragma once
 
 #include <string>

@@ -1,9 +1,13 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/sysmacros.h>  // major, minor
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -34,24 +38,52 @@ bool SameDevice(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// The pseudo-terminal a slave device belongs to (/dev/pts/N: N); -1 for any
+// other device. Unix 98 slaves have majors 136 to 143, 256 minors each.
+int PtyIndex(const struct stat& device) {
+    const unsigned major = major(device.st_rdev);
+    if (!S_ISCHR(device.st_mode) || major < 136 || major > 143)
+        return -1;
+    return static_cast<int>((major - 136) * 256 + minor(device.st_rdev));
+}
+
+// Whether descriptor `fd` of a process is the master of pseudo-terminal
+// `index`: /dev/ptmx (5, 2), whose fdinfo names the terminal.
+bool IsMasterOf(const std::string& processFolder, const char* fd, const struct stat& target,
+                int index) {
+    if (index < 0 || !S_ISCHR(target.st_mode) || major(target.st_rdev) != 5 ||
+        minor(target.st_rdev) != 2)
+        return false;
+    const std::string info = ReadText(processFolder + "/fdinfo/" + fd);
+    const size_t at = info.find("tty-index:");
+    return at != std::string::npos &&
+           std::atoi(info.c_str() + at + std::char_traits<char>::length("tty-index:")) == index;
+}
+
 enum class FdScan { Holds, DoesNotHold, Unreadable, Gone };
 
-FdScan ScanDescriptors(const std::string& fdFolder, const struct stat& device) {
+// Whether the process holds the port. One that holds the master of the
+// port's pseudo-terminal as well is the other end of the line (printer-sim
+// keeps the slave open so that the line never hangs up), not a program
+// that takes the replies.
+FdScan ScanDescriptors(const std::string& processFolder, const struct stat& port) {
+    const std::string fdFolder = processFolder + "/fd";
     DIR* folder = opendir(fdFolder.c_str());
     if (folder == nullptr)
         return errno == ENOENT ? FdScan::Gone : FdScan::Unreadable;
-    FdScan result = FdScan::DoesNotHold;
+    const int ptyIndex = PtyIndex(port);
+    bool holdsPort = false;
+    bool holdsMaster = false;
     while (const dirent* entry = readdir(folder)) {
         struct stat target {};
         // stat follows the link to what the descriptor has open.
-        if (IsPid(entry->d_name) && stat((fdFolder + "/" + entry->d_name).c_str(), &target) == 0 &&
-            SameDevice(target, device)) {
-            result = FdScan::Holds;
-            break;
-        }
+        if (!IsPid(entry->d_name) || stat((fdFolder + "/" + entry->d_name).c_str(), &target) != 0)
+            continue;
+        holdsPort = holdsPort || SameDevice(target, port);
+        holdsMaster = holdsMaster || IsMasterOf(processFolder, entry->d_name, target, ptyIndex);
     }
     closedir(folder);
-    return result;
+    return holdsPort && !holdsMaster ? FdScan::Holds : FdScan::DoesNotHold;
 }
 
 // A getty on this port, as systemd's serial-getty@ starts one: its command
@@ -95,7 +127,7 @@ PortHolders FindPortHolders(const std::string& devicePath, const std::string& pr
         if (pid == self)
             continue;
         const std::string folder = procRoot + "/" + entry->d_name;
-        const FdScan scan = ScanDescriptors(folder + "/fd", port);
+        const FdScan scan = ScanDescriptors(folder, port);
         if (scan == FdScan::Gone || scan == FdScan::DoesNotHold)
             continue;
         std::string name = ReadText(folder + "/comm");

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "holding_process.h"
+#include "background_process.h"
 #include "port_holders.h"
 #include "pty_pair.h"
 
@@ -34,8 +34,8 @@ TEST(PortHolders, AProgramThatOpenedThePortBeforeIsFoundAndThisProcessIsNot) {
     PtyPair pty;  // this process keeps the port open as well
     EXPECT_TRUE(FindPortHolders(pty.SlavePath()).holders.empty());
     {
-        HoldingProcess cat(pty.SlavePath());
-        ASSERT_TRUE(cat.WaitUntilHolding(10000));
+        BackgroundProcess cat({"cat"}, pty.SlavePath());
+        ASSERT_TRUE(cat.WaitUntilReading(pty.SlavePath(), 10000));
         const PortHolders found = FindPortHolders(pty.SlavePath());
         EXPECT_EQ(found.holders, (std::vector<PortHolder>{{cat.Pid(), "cat"}}));
         EXPECT_EQ(PortHolderList(found.holders), "cat (PID " + std::to_string(cat.Pid()) + ")");
@@ -43,9 +43,11 @@ TEST(PortHolders, AProgramThatOpenedThePortBeforeIsFoundAndThisProcessIsNot) {
     EXPECT_TRUE(FindPortHolders(pty.SlavePath()).holders.empty());
 }
 
-// A /proc with a holder, this process, processes that cannot be read (one
-// a modem manager, one a getty on this port, one a getty elsewhere), one
-// holding other files, one gone, and entries that are no process.
+// A /proc with a holder, this process, the line's other end (the master of
+// the port's pseudo-terminal, as printer-sim holds it), processes that
+// cannot be read (one a modem manager, one a getty on this port, one a
+// getty elsewhere), one holding other files, one gone, and entries that are
+// no process.
 TEST(PortHolders, UnreadableProcessesAreCountedAndPortTakersAmongThemNamed) {
     PtyPair pty;
     const fs::path root = fs::temp_directory_path() / ("fake-proc-" + std::to_string(getpid()));
@@ -75,12 +77,25 @@ TEST(PortHolders, UnreadableProcessesAreCountedAndPortTakersAmongThemNamed) {
     unreadable(process(701, "agetty"), CommandLine({"/sbin/agetty", "--noclear", "tty1", "linux"}));
     unreadable(process(900, "sshd"));
     holds(process(800, "bash"), "0", "/dev/null");
+    // The master of this pseudo-terminal beside its slave: the other end. The
+    // master of another one does not make a holder that.
+    const auto master = [&](const fs::path& folder, const std::string& fd, int ttyIndex) {
+        holds(folder, fd, "/dev/ptmx");
+        fs::create_directories(folder / "fdinfo");
+        std::ofstream(folder / "fdinfo" / fd)
+            << "pos:\t0\nflags:\t02\ntty-index:\t" << ttyIndex << "\n";
+    };
+    const int index = std::stoi(device.substr(4));
+    holds(process(310, "printer-sim"), "4", port);
+    master(process(310, "printer-sim"), "3", index);
+    holds(process(320, "screen"), "4", port);
+    master(process(320, "screen"), "3", index + 1);
     process(950, "gone");  // no fd folder: it ended while being read
     fs::create_directories(root / "sys");
     std::ofstream(root / "uptime") << "1.0\n";
 
     const PortHolders found = FindPortHolders(port, root.string());
-    EXPECT_EQ(found.holders, (std::vector<PortHolder>{{4242, "cat"}}));
+    EXPECT_EQ(found.holders, (std::vector<PortHolder>{{320, "screen"}, {4242, "cat"}}));
     EXPECT_EQ(found.unreadable, 4);
     EXPECT_EQ(found.suspects,
               (std::vector<PortHolder>{{612, "ModemManager"}, {700, "serial-getty@" + device}}));
