@@ -17,7 +17,8 @@ struct FileLocations {
     QString soundFolder;  // "ok.wav" and "error.wav"
     // The configuration the package ships, which a first start takes (an
     // installed copy's from the system, a portable copy's from its own
-    // installation only); empty when there is none.
+    // installation only); empty when there is none, and the first start
+    // takes the copy compiled into the program.
     QString defaultConfig;
 };
 

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "logo_pictures.h"
-#include "logo_preview.h"
+#include "logo_preview_pixels.h"
 #include "path_text.h"
 
 namespace {
@@ -17,14 +17,14 @@ namespace fs = std::filesystem;
 // The name the download shows, as the window's DOWNLOAD does.
 constexpr const char* kLogoFileName = "logo.bin";
 
-bool WriteImage(const fs::path& path, const std::vector<uint8_t>& image) {
+bool WriteImage(const fs::path& path, const std::vector<uint8_t>& image, std::string& error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()),
               static_cast<std::streamsize>(image.size()));
     out.close();
     if (out)
         return true;
-    std::cerr << "printer-cli: " << PathText(path) << " cannot be written\n";
+    error = PathText(path) + " cannot be written";
     return false;
 }
 
@@ -88,25 +88,24 @@ const fs::path& ScratchFile::Create() {
     return path_;
 }
 
-bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch) {
+bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch, std::string& error) {
     std::vector<LogoFile> files;
     for (const std::string& picture : request.logo.pictures)
         files.push_back({picture, picture});
     const LogoBuild build =
         BuildLogoImageFromFiles(files, {request.logo.size, request.logo.width}, request.logo.dots);
     if (!build.Ok()) {
-        std::cerr << "printer-cli: " << build.failure->reason << "\n";
+        error = build.failure->reason;
         return false;
     }
     const fs::path image =
         request.logo.output.empty() ? scratch.Create() : PathFromUtf8(request.logo.output);
-    if (!WriteImage(image, build.image))
+    if (!WriteImage(image, build.image, error))
         return false;
     if (!request.logo.output.empty() && !request.quiet && !request.json)
         std::cout << "wrote " << request.logo.output << "\n";
-    std::string error;
     if (!request.logo.preview.empty() && !SaveLogoPreview(build, request.logo.preview, error)) {
-        std::cerr << "printer-cli: the preview cannot be written: " << error << "\n";
+        error = "the preview cannot be written: " + error;
         return false;
     }
     PrintDotsAdvice(request, build);

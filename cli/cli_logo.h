@@ -23,6 +23,6 @@ class ScratchFile {
 };
 
 // Composes the pictures, writes the image (and the preview), prints the
-// space line and makes `request` a download of the image. False after the
-// reason was printed to stderr: bad input, exit 2, nothing sent.
-bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch);
+// space line and makes `request` a download of the image. False with the
+// reason in `error`: bad input, exit 2, nothing sent.
+bool PrepareLogoDownload(CliRequest& request, ScratchFile& scratch, std::string& error);

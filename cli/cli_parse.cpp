@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <iostream>
+#include <string_view>
 #include <vector>
 
 #include "cli_command.h"
 #include "cli_request.h"
+#include "cli_transfer.h"
 #include "command_suggestion.h"
 #include "link_options.h"
 #include "program_version.h"
@@ -16,7 +18,15 @@ namespace {
 constexpr const char* kLogoNote = "";
 #else
 constexpr const char* kLogoNote =
-    "This printer-cli was built without Qt's image support: it has no logo command.\n\n";
+    "This printer-cli was built without a picture decoder: it has no logo command.\n\n";
+#endif
+
+// What interrupts a job: Windows has no SIGTERM or SIGHUP, but a console
+// control event for each of these.
+#ifdef _WIN32
+#define PT_INTERRUPTS "Ctrl-C, Ctrl-Break or closing the console"
+#else
+#define PT_INTERRUPTS "Ctrl-C, SIGTERM or SIGHUP"
 #endif
 
 constexpr const char* kExitCodes =
@@ -31,8 +41,10 @@ constexpr const char* kExitCodes =
     "  7  the printer did not accept download mode\n"
     "  8  the printer did not accept update mode\n"
     "  9  the job could not be carried out\n"
-    "  130  interrupted (Ctrl-C, SIGTERM or SIGHUP): a transfer stops after the block in\n"
-    "       flight; its message and --json result carry the job's code 10 (stopped)\n"
+    "  130  interrupted (" PT_INTERRUPTS
+    "): a transfer stops\n"
+    "       after the block in flight; its message and --json result carry the job's\n"
+    "       code 10 (stopped)\n"
     "With several ports: 0 when every port succeeded, else the status of the first\n"
     "port, in the order given, that failed.\n";
 
@@ -53,9 +65,24 @@ std::string CommandFooter(const CLI::App& command, unsigned shared) {
            "Exit status: 0 on success; 'printer-cli --help' and printer-cli(1) list the others.";
 }
 
-int UsageError(const std::string& message) {
-    std::cerr << "printer-cli: " << message << "\n";
-    return kExitUsage;
+// --json anywhere before "--": CLI11 may stop at an error before it has
+// read it, and a JSON caller still wants the result object.
+bool JsonAsked(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--")
+            break;
+        if (word == "--json")
+            return true;
+    }
+    return false;
+}
+
+// A usage error as every exit 2 reports it: on stderr, or with --json as a
+// result object with code 2.
+int UsageError(CliRequest request, bool json, const std::string& message) {
+    request.json = json;
+    return BadInput(request, message);
 }
 
 // The word where the command should stand, when it names no command: CLI11
@@ -64,9 +91,10 @@ std::optional<std::string> UnknownCommand(const CLI::App& app, int argc, char** 
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         if (word.size() > 1 && word[0] == '-') {
-            // An option that takes a value takes the next word, unless "=" gave it.
+            // An option that takes a value takes the next word, unless "=" gave it;
+            // a flag (--json, -q) takes none.
             const CLI::Option* option = app.get_option_no_throw(word);
-            if (option && option->get_type_size() != 0 && word.find('=') == std::string::npos)
+            if (option && option->get_expected_min() > 0 && word.find('=') == std::string::npos)
                 ++i;
             continue;
         }
@@ -152,22 +180,27 @@ CliParse ParseCommandLine(int argc, char** argv) {
     app.footer(std::string(kNumbersNote) + "\n" + kUdpNote + "\n\n" + kLogoNote + kExitCodes);
 
     CliParse result;
+    CliRequest request;
+    const bool json = JsonAsked(argc, argv);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         if (const auto unknown = UnknownCommand(app, argc, argv)) {
-            result.exitCode = UsageError(*unknown);
+            result.exitCode = UsageError(request, json, *unknown);
             return result;
         }
-        result.exitCode = app.exit(e) == 0 ? 0 : kExitUsage;
+        // Help and --version exit 0 as text; CLI11 words its own errors.
+        if (e.get_exit_code() != 0 && json)
+            result.exitCode = UsageError(request, json, e.what());
+        else
+            result.exitCode = app.exit(e) == 0 ? 0 : kExitUsage;
         return result;
     }
 
-    CliRequest request;
     ConfigDefaults config;
     if (const std::string configPath = shared.ConfigPath(); !configPath.empty()) {
         if (const auto error = LoadConfigDefaults(configPath, config)) {
-            result.exitCode = UsageError(*error);
+            result.exitCode = UsageError(request, json, *error);
             return result;
         }
     }
@@ -178,7 +211,7 @@ CliParse ParseCommandLine(int argc, char** argv) {
     if (!error)
         error = entry->read(request, config);
     if (error) {
-        result.exitCode = UsageError(*error);
+        result.exitCode = UsageError(request, json, *error);
         return result;
     }
     request.arguments.assign(argv + std::min(argc, 1), argv + argc);

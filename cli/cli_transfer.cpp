@@ -87,6 +87,7 @@ int CheckFirmwareCommand(const CliRequest& request) {
     if (request.json) {
         std::cout << JsonLine(nlohmann::json{{"event", "result"},
                                              {"ok", valid},
+                                             {"code", valid ? 0 : kExitUsage},
                                              {"file", request.firmwarePath},
                                              {"bytes", image.size()},
                                              {"message", valid ? "valid firmware image" : error}})

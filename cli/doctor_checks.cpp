@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "error_codes.h"
+#include "my_uart.h"
 #include "port_diagnosis.h"
+#include "port_holders.h"
 #include "printer_link.h"
 
 namespace {
@@ -49,13 +51,42 @@ bool CheckPresent(DoctorReport& report, const PortAccessCheck& access) {
     return false;
 }
 
+// Another program has the port open: it may read the printer's replies
+// before the tool does, whether or not the tool's own open succeeds.
+void HeldByOthers(DoctorReport& report, const PortHolders& found) {
+    std::string kill;
+    for (const PortHolder& holder : found.holders)
+        kill += " " + std::to_string(holder.pid);
+    Add(report, "access", CheckStatus::Failed,
+        "another program holds the port: " + PortHolderList(found.holders),
+        std::string(found.holders.size() == 1 ? "close it" : "close them") + " (or end " +
+            (found.holders.size() == 1 ? "it" : "them") + ": kill" + kill + "), then try again",
+        kErrorPortOpen);
+}
+
 bool CheckAccess(DoctorReport& report, const PortAccessCheck& access) {
+    const PortHolders found = FindPortHolders(TMyUart::DevicePath(report.port));
+    if (!found.holders.empty() &&
+        (access.access == PortAccess::Opens || access.access == PortAccess::InUse)) {
+        HeldByOthers(report, found);
+        return false;
+    }
+    const std::string unseen = UnreadableHoldersNote(found);
     switch (access.access) {
         case PortAccess::Opens:
-            Add(report, "access", CheckStatus::Ok, "opens for reading and writing");
+            if (!found.suspects.empty()) {
+                Add(report, "access", CheckStatus::Warning,
+                    "opens for reading and writing; " + unseen,
+                    "see whether it holds the port with sudo printer-cli doctor -p " + report.port +
+                        "; if it does, stop it while you work (systemctl stop)");
+            } else {
+                Add(report, "access", CheckStatus::Ok,
+                    "opens for reading and writing" + (unseen.empty() ? "" : "; " + unseen));
+            }
             return true;
         case PortAccess::InUse:
-            Add(report, "access", CheckStatus::Failed, "another program holds the port",
+            Add(report, "access", CheckStatus::Failed,
+                "another program holds the port" + (unseen.empty() ? "" : "; " + unseen),
                 "close the program that uses it (a terminal, another printer tool, a modem "
                 "manager), then try again",
                 kErrorPortOpen);

@@ -1,5 +1,6 @@
-// Ctrl-C (and SIGTERM and SIGHUP where there are) for printer-cli. The system calls
-// live in interrupts_posix.cpp and interrupts_win32.cpp.
+// Ctrl-C for printer-cli, and what else asks a job to stop: SIGTERM and
+// SIGHUP on POSIX, Ctrl-Break and closing the console on Windows. The system
+// calls live in interrupts_posix.cpp and interrupts_win32.cpp.
 #pragma once
 
 // From now on, an interrupt calls `handler` instead of ending the program.

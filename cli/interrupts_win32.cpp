@@ -7,11 +7,16 @@ namespace {
 
 void (*g_handler)() = nullptr;
 
-// Ctrl-C and Ctrl-Break; closing the console window is left to the system.
+// Ctrl-C, Ctrl-Break and closing the console window. After a close the
+// system ends the process once the handler returns, or about 5 s later:
+// the handler waits, so that the job can stop, close the port and write its
+// log before that.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
     g_handler();
+    if (event == CTRL_CLOSE_EVENT)
+        Sleep(INFINITE);
     return TRUE;
 }
 

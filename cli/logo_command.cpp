@@ -1,5 +1,6 @@
 // printer-cli logo: pictures composed into the NV logo image and downloaded
-// (built only with Qt's image support).
+// (built only with a picture decoder: Qt's, or the Windows Imaging
+// Component's).
 #include <memory>
 
 #include "cli_command.h"

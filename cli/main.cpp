@@ -95,16 +95,16 @@ int main(int argc, char** argv) {
         return DoctorCommand(request);
     if (request.command == CliCommand::CheckFirmware)
         return CheckFirmwareCommand(request);
+    std::string error;
 #ifdef PRINTER_CLI_LOGO
     // A logo is the download of the image its pictures make.
     ScratchFile scratch;
-    if (request.command == CliCommand::Logo && !PrepareLogoDownload(request, scratch))
-        return BadInput(request, "the logo image was not made: the reason is on stderr");
+    if (request.command == CliCommand::Logo && !PrepareLogoDownload(request, scratch, error))
+        return BadInput(request, error);
 #endif
     TransferInput input;
     const bool transfer =
         request.command == CliCommand::Download || request.command == CliCommand::Firmware;
-    std::string error;
     if (transfer && !LoadTransferInput(request, input, error))
         return BadInput(request, error);
     if (transfer && request.dryRun) {

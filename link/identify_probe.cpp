@@ -1,6 +1,7 @@
 #include "identify_probe.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -13,18 +14,41 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // The serial line, counting every byte read, so that noise and broken
-// frames tell themselves apart from silence.
+// frames tell themselves apart from silence. With a first-byte wait, a read
+// before any byte has come ends that long after the last frame left the
+// line.
 class CountingTransport : public UartTransport {
   public:
-    using UartTransport::UartTransport;
+    CountingTransport(TMyUart& uart, int firstByteMs)
+        : UartTransport(uart), firstByteMs_(firstByteMs) {}
+
+    bool Send(const uint8_t* data, int count) override {
+        const bool sent = UartTransport::Send(data, count);
+        firstByteDeadline_ =
+            Clock::now() + std::chrono::milliseconds(TransmitTimeMs(count) + firstByteMs_);
+        return sent;
+    }
     int Receive(uint8_t* buffer, int count, int timeoutMs) override {
+        if (firstByteMs_ > 0 && received == 0) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(firstByteDeadline_ - Clock::now());
+            timeoutMs = std::min(timeoutMs, static_cast<int>(left.count()));
+            if (timeoutMs <= 0)
+                return 0;
+        }
         const int got = UartTransport::Receive(buffer, count, timeoutMs);
         if (got > 0)
             received += got;
         return got;
     }
     int received = 0;
+
+  private:
+    const int firstByteMs_;
+    Clock::time_point firstByteDeadline_{};
 };
 
 bool Supported(const std::string& identity) {
@@ -45,11 +69,11 @@ std::vector<uint32_t> ProbeRateOrder(uint32_t first) {
 }
 
 ProbeResult ProbeIdentify(const std::string& portName, const std::vector<uint32_t>& rates,
-                          LinkLog* log) {
+                          LinkLog* log, ProbePace pace) {
     ProbeResult result;
     bool anyBytes = false;
     TMyUart uart;
-    CountingTransport line(uart);
+    CountingTransport line(uart, pace.firstByteMs);
     FrameLink frames(log);
     for (uint32_t rate : rates) {
         // A fresh open purges what a slower or faster rate left behind.
@@ -66,7 +90,7 @@ ProbeResult ProbeIdentify(const std::string& portName, const std::vector<uint32_
         uint8_t buffer[4096] = {};
         std::memcpy(buffer, kIdentifyQuery, kIdentifyQueryLength);
         const int got = frames.SendCommand(kCommandIdentify, 0, buffer, 4095, kIdentifyQueryLength,
-                                           kIdentifyTries, kIdentifyTimeoutMs);
+                                           pace.tries, kIdentifyTimeoutMs);
         RateFinding finding{rate, ProbeVerdict::Silence, line.received};
         anyBytes = anyBytes || line.received > 0;
         if (got >= 0) {

@@ -10,7 +10,7 @@
 
 #include "link_log.h"
 #include "printer_commands.h"
-
+#include "printer_link.h"
 
 enum class ProbeVerdict {
     Answers,          // a supported printer answered
@@ -35,13 +35,27 @@ struct ProbeResult {
     std::vector<RateFinding> rates;  // each rate tried, in order
 };
 
+// How long each rate is given.
+struct ProbePace {
+    int tries = kIdentifyTries;  // identify queries at each rate
+    // How long a query waits for the first byte of a reply once it has left
+    // the line; 0: the identify's whole wait. Once a byte has come, the
+    // reply gets the whole wait.
+    int firstByteMs = 0;
+};
+
+// A job without a reply has already given its own rate three tries: one
+// query at each other rate finds a printer there, which answers within a
+// few milliseconds, and a silent port fails soon.
+inline constexpr ProbePace kQuickProbe{1, 100};
+
 // `first`, then every other rate of kLineRates in their order.
 std::vector<uint32_t> ProbeRateOrder(uint32_t first);
 
 // Identifies at each of `rates` in turn, opening the port afresh for each,
 // and stops at the first valid reply. `log` (may be null) gets the frames.
 ProbeResult ProbeIdentify(const std::string& portName, const std::vector<uint32_t>& rates,
-                          LinkLog* log = nullptr);
+                          LinkLog* log = nullptr, ProbePace pace = {});
 
 // How the front end names the remedy for a printer at another rate.
 enum class RateAdvice { Window, CommandLine };

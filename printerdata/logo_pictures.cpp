@@ -1,85 +1,37 @@
+// The decoder-independent part of reading logo pictures: composing files in
+// order, and what both decoders share.
 #include "logo_pictures.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-#include <QString>
-#include <cstdlib>
+#include "logo_decoding.h"
 
 namespace {
 
 // One colour channel over white, by the pixel's opacity.
-uint32_t OverWhite(int channel, int alpha) {
-    return static_cast<uint32_t>((channel * alpha + 255 * (255 - alpha) + 127) / 255);
-}
-
-// Decodes what `reader` reads, refusing a picture above `maxPixels` by its
-// header, before anything is decoded.
-std::optional<LogoPicture> Decode(QImageReader& reader, const std::string& name,
-                                  LogoFailure& failure, int64_t maxPixels) {
-    reader.setAutoTransform(true);  // a photo turned as picture viewers show it
-    // The size from the header, before anything is decoded. Qt gives a
-    // top-down bitmap's height as the header holds it, negative.
-    const QSize header = reader.size();
-    const QSize size(header.width(), std::abs(header.height()));
-    if (size.isEmpty()) {
-        failure = {kPictureInvalid, name + " is not a picture this tool can read (" +
-                                        reader.errorString().toStdString() + ")"};
-        return std::nullopt;
-    }
-    if (static_cast<int64_t>(size.width()) * size.height() > maxPixels) {
-        failure = {kPictureInvalid, name + " is " + std::to_string(size.width()) + " x " +
-                                        std::to_string(size.height()) +
-                                        " pixels, too large for a logo"};
-        return std::nullopt;
-    }
-    const QImage decoded = reader.read();
-    if (decoded.isNull()) {
-        failure = {kPictureInvalid, name + " is not a picture this tool can read (" +
-                                        reader.errorString().toStdString() + ")"};
-        return std::nullopt;
-    }
-    const QImage argb = decoded.convertToFormat(QImage::Format_ARGB32);
-    LogoPicture picture;
-    picture.name = name;
-    picture.width = argb.width();
-    picture.height = argb.height();
-    picture.colours.reserve(static_cast<size_t>(picture.width * picture.height));
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            const int alpha = qAlpha(line[x]);
-            picture.colours.push_back(OverWhite(qRed(line[x]), alpha) |
-                                      OverWhite(qGreen(line[x]), alpha) << 8 |
-                                      OverWhite(qBlue(line[x]), alpha) << 16);
-        }
-    }
-    return picture;
+uint32_t OverWhite(uint32_t channel, uint32_t alpha) {
+    return (channel * alpha + 255 * (255 - alpha) + 127) / 255;
 }
 
 }  // namespace
 
-std::optional<LogoPicture> DecodeLogoPicture(const LogoFile& file, LogoFailure& failure) {
-    const QString path = QString::fromStdString(file.path);
-    if (!QFileInfo(path).isFile()) {
-        failure = {kLogoError, file.name + " does not exist"};
-        return std::nullopt;
-    }
-    QImageReader reader(path);
-    return Decode(reader, file.name, failure, kMaxLogoPicturePixels);
+uint32_t ColourOverWhite(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha) {
+    return OverWhite(red, alpha) | OverWhite(green, alpha) << 8 | OverWhite(blue, alpha) << 16;
 }
 
-std::optional<LogoPicture> DecodeLogoPictureBytes(std::span<const uint8_t> bytes,
-                                                  const std::string& name, LogoFailure& failure,
-                                                  int64_t maxPixels) {
-    QByteArray copy(reinterpret_cast<const char*>(bytes.data()),
-                    static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return Decode(reader, name, failure, maxPixels);
+std::optional<LogoFailure> PictureTooLarge(const std::string& name, int64_t width, int64_t height,
+                                           int64_t maxPixels) {
+    if (width * height <= maxPixels)
+        return std::nullopt;
+    return LogoFailure{kPictureInvalid, name + " is " + std::to_string(width) + " x " +
+                                            std::to_string(height) +
+                                            " pixels, too large for a logo"};
+}
+
+LogoFailure UnreadablePicture(const std::string& name, const std::string& why) {
+    return {kPictureInvalid, name + " is not a picture this tool can read (" + why + ")"};
+}
+
+LogoFailure MissingPicture(const std::string& name) {
+    return {kLogoError, name + " does not exist"};
 }
 
 LogoBuild BuildLogoImageFromFiles(std::span<const LogoFile> files, const LogoLimits& limits,

@@ -34,6 +34,7 @@ const QStringList kRates = {"  9600", " 19200", " 38400", " 57600", "115200"};
 
 TEST(AppWindowLayout, BuildsEveryControlWithItsNameAndBuiltInValue) {
     WindowHarness h;
+    h.WriteIni("");  // a configuration without keys: the built-in values alone
     TfrmMain& window = h.Open();
 
     EXPECT_EQ(window.windowTitle(), "PRINTER TOOL");

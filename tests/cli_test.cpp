@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -13,6 +14,7 @@
 #endif
 #include "child_process.h"
 #include "cli_request.h"
+#include "cli_transfer.h"
 #include "my_uart.h"
 #include "port_display.h"
 #include "progress_text.h"
@@ -84,6 +86,57 @@ TEST(CliParsing, BadInputIsAUsageErrorAndNamesTheText) {
         EXPECT_FALSE(parsed.request);
         EXPECT_EQ(parsed.exitCode, kExitUsage) << (args.empty() ? "" : args.back());
     }
+}
+
+// A JSON caller reads stdout only: every refusal that exits 2, whether CLI11,
+// a shared option or a command's own check finds it, is one result object.
+TEST(CliParsing, EveryUsageErrorUnderJsonIsAResultObjectWithCodeTwo) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* reason;  // a part of the message
+    };
+    const Case cases[] = {
+        {{"-b", "0", "--json", "identify"}, "--baud: '0' is not a line rate"},
+        {{"--json", "para", "--codepage", "999"}, "--codepage"},
+        {{"--json", "para", "--rate", "9600 "}, "'9600 ' is not a valid integer value"},
+        {{"identify", "--json", "--bogus"}, "--bogus"},
+        {{"--json", "para", "--font", "z"}, "--font"},
+        {{"--json", "identify", "-p"}, "port"},
+        {{"--json", "idenitfy"}, "did you mean 'identify'?"},
+        {{"--json", "para", "--config", "/nonexistent/x.ini"}, "--config"},
+        {{"--json"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const CliParse parsed = Parse(c.args);
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(parsed.exitCode, kExitUsage);
+        EXPECT_TRUE(err.empty()) << err;
+        ASSERT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        const nlohmann::json result = nlohmann::json::parse(out);
+        EXPECT_EQ(result.at("event"), "result");
+        EXPECT_EQ(result.at("ok"), false);
+        EXPECT_EQ(result.at("code"), kExitUsage);
+        EXPECT_NE(result.at("message").get<std::string>().find(c.reason), std::string::npos) << out;
+    }
+    // The same line without --json stays on stderr.
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Parse({"-b", "0", "identify"}).exitCode, kExitUsage);
+    EXPECT_TRUE(testing::internal::GetCapturedStdout().empty());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("--baud"), std::string::npos);
+
+    // check-firmware's refusal of an image carries the code too.
+    const CliParse check = Parse({"check-firmware", "--json", "/nonexistent/firmware.bin"});
+    ASSERT_TRUE(check.request);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(CheckFirmwareCommand(*check.request), kExitUsage);
+    const nlohmann::json result = nlohmann::json::parse(testing::internal::GetCapturedStdout());
+    EXPECT_EQ(result.at("code"), kExitUsage);
+    EXPECT_EQ(result.at("ok"), false);
 }
 
 TEST(CliParsing, AMistypedCommandIsNamedWithTheNearestOne) {

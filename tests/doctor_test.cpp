@@ -1,15 +1,20 @@
 // printer-cli doctor and the diagnosis after a job without a reply: each
 // fault of the virtual printer against the line it gets and the exit
 // status, with nothing but identify queries sent.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "background_process.h"
 #include "child_process.h"
 #include "comm_thread.h"
 #include "doctor_checks.h"
 #include "my_uart.h"
+#include "pty_pair.h"
 #include "test_observer.h"
 #include "virtual_printer.h"
 
@@ -110,6 +115,58 @@ TEST(Doctor, AJobWithoutAReplySaysWhereThePrinterAnswers) {
     for (const ReceivedCommand& command : printer.Commands())
         EXPECT_EQ(command.code, kCommandIdentify);
     EXPECT_EQ(printer.Rate(), 115200u);
+}
+
+// A program that opened the port before (cat left running) gets through
+// the tool's lock and reads the replies: doctor names it and stops there,
+// and a job without a reply names it in its failure.
+TEST(Doctor, AProgramHoldingThePortIsNamedInTheAccessCheckAndInAJobsFailure) {
+    PtyPair line;  // nothing answers on it
+    BackgroundProcess cat({"cat"}, line.SlavePath());
+    ASSERT_TRUE(cat.WaitUntilReading(line.SlavePath(), 10000));
+    const std::string pid = std::to_string(cat.Pid());
+
+    const DoctorReport report = DiagnosePort(line.SlavePath(), 9600, {});
+    ASSERT_FALSE(report.checks.empty());
+    const DoctorCheck& access = report.checks.back();
+    EXPECT_EQ(access.check, "access");
+    EXPECT_EQ(access.status, CheckStatus::Failed);
+    EXPECT_EQ(access.reason, "another program holds the port: cat (PID " + pid + ")");
+    EXPECT_NE(access.action.find("kill " + pid), std::string::npos) << access.action;
+    EXPECT_EQ(report.code, kErrorPortOpen);
+    EXPECT_TRUE(line.Drain(50).empty());  // no identify was sent
+
+    TestObserver observer;
+    observer.environment.portName = line.SlavePath();
+    observer.environment.portRate = 9600;
+    observer.environment.exeFolder = ::testing::TempDir();
+    TCommThread worker(observer);
+    ASSERT_TRUE(worker.StartJob(kJobIdentify));
+    ASSERT_TRUE(worker.JobDoneEvent().Wait(20000));
+    EXPECT_EQ(worker.ErrorCode(), kErrorNoReply);
+    EXPECT_NE(worker.FailureReason().find("nothing arrives at any rate; cat (PID " + pid +
+                                          ") holds the port too and may take the replies"),
+              std::string::npos)
+        << worker.FailureReason();
+}
+
+// printer-sim keeps the slave of its pseudo-terminal open beside the
+// master, so that the line never hangs up: it is the other end of the
+// line, not a program that takes the replies.
+TEST(Doctor, TheVirtualPrinterProgramIsNoOtherProgramOnItsPort) {
+    const std::string out =
+        ::testing::TempDir() + "doctor-sim-" + std::to_string(getpid()) + ".out";
+    BackgroundProcess sim({PRINTER_SIM_PATH, "--quiet"}, {}, out);
+    const std::string port = WaitForFirstLine(out, 10000);
+    ASSERT_FALSE(port.empty()) << "printer-sim did not start";
+
+    const DoctorReport report = DiagnosePort(port, 9600, {});
+    ASSERT_GE(report.checks.size(), 3u);
+    EXPECT_EQ(report.checks[1].check, "access");
+    EXPECT_EQ(report.checks[1].status, CheckStatus::Ok) << report.checks[1].reason;
+    EXPECT_EQ(report.checks[2].status, CheckStatus::Ok) << report.checks[2].reason;
+    EXPECT_EQ(report.code, 0);
+    std::remove(out.c_str());
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-// Logo pictures through the Windows Imaging Component: BMP, PNG, GIF and
-// JPEG, with the same limits and messages as the Qt decoder.
+// Logo pictures for the window's logic, decoded as printer-cli.exe decodes
+// them: the Windows Imaging Component behind DecodeLogoPicture
+// (printerdata/logo_pictures_wic.cpp).
 #pragma once
 
 #include "window_view.h"
 
 class WicPictureDecoder : public PictureDecoder {
   public:
-    // The thread must have COM initialised.
     std::optional<LogoPicture> Decode(const std::string& path, const std::string& name,
                                       LogoFailure& failure) override;
 };

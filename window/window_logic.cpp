@@ -11,6 +11,7 @@
 #include "printer_text.h"
 #include "progress_panel_text.h"
 #include "setting_values.h"
+#include "shipped_configuration.h"
 
 namespace {
 
@@ -111,8 +112,14 @@ void WindowLogic::CopyDefaultConfiguration() {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path config = PathFromUtf8(files_.configFile);
-    if (files_.defaultConfig.empty() || fs::exists(config, error) || error)
+    if (fs::exists(config, error) || error)
         return;
+    // No shipped file where the layout says: the copy compiled in.
+    if (files_.defaultConfig.empty()) {
+        if (!WriteShippedConfiguration(config))
+            Say(MessageKind::Error, "Unable to write to " + NativePathText(files_.configFile));
+        return;
+    }
     // Never replaces a file, so a configuration that appeared meanwhile stays.
     if (!fs::copy_file(PathFromUtf8(files_.defaultConfig), config, fs::copy_options::skip_existing,
                        error) &&

@@ -39,7 +39,8 @@ struct WindowFiles {
     std::string dataFolder;   // "debug.log" and "logo.bin"
     std::string fontFolder;   // "font.bin"
     std::string soundFolder;  // "ok.wav" and "error.wav"
-    // The shipped configuration a first start copies; empty: none.
+    // The shipped configuration a first start copies; empty: the copy
+    // compiled into the program.
     std::string defaultConfig;
 };
 

@@ -103,8 +103,9 @@ class TCommThread {
     void Execute();
     void RunJob(uint8_t jobCode, const JobEnvironment& environment);
     void CloseLinkAfterError();
-    // After a job without a reply to identify: what one more identify at
-    // each other rate finds, added to the failure reason.
+    // After a job without a reply: what one identify at each other rate
+    // finds (when identify went unanswered) and who else holds the port,
+    // added to the failure reason.
     void DiagnoseNoReply(const JobEnvironment& environment);
     void SaveLog(const JobEnvironment& environment);
     void DoIdentify();
