@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "error_codes.h"
+#include "failure_advice.h"
 #include "my_uart.h"
 #include "port_diagnosis.h"
 #include "port_holders.h"
@@ -54,14 +55,9 @@ bool CheckPresent(DoctorReport& report, const PortAccessCheck& access) {
 // Another program has the port open: it may read the printer's replies
 // before the tool does, whether or not the tool's own open succeeds.
 void HeldByOthers(DoctorReport& report, const PortHolders& found) {
-    std::string kill;
-    for (const PortHolder& holder : found.holders)
-        kill += " " + std::to_string(holder.pid);
     Add(report, "access", CheckStatus::Failed,
         "another program holds the port: " + PortHolderList(found.holders),
-        std::string(found.holders.size() == 1 ? "close it" : "close them") + " (or end " +
-            (found.holders.size() == 1 ? "it" : "them") + ": kill" + kill + "), then try again",
-        kErrorPortOpen);
+        HoldersAdvice(found.holders), kErrorPortOpen);
 }
 
 bool CheckAccess(DoctorReport& report, const PortAccessCheck& access) {
@@ -137,13 +133,11 @@ void CheckIdentify(DoctorReport& report, uint32_t rate) {
     switch (probe.verdict) {
         case ProbeVerdict::Answers: {
             std::string reason = probe.identity + " answers at " + at;
-            std::string action;
+            std::string action = ProbeAdvice(probe, rate, RateAdvice::CommandLine);
             CheckStatus status = CheckStatus::Ok;
             if (probe.rate != rate) {
                 status = CheckStatus::Warning;
                 reason += ", not at " + std::to_string(rate) + " bit/s";
-                action = "use -b " + std::to_string(probe.rate) + " (in the window: pick " +
-                         std::to_string(probe.rate) + " in BAUD RATE)";
             }
             if (probe.strayBytes > 0) {
                 status = CheckStatus::Warning;
@@ -158,24 +152,22 @@ void CheckIdentify(DoctorReport& report, uint32_t rate) {
         case ProbeVerdict::ForeignIdentity:
             Add(report, "identify", CheckStatus::Failed,
                 "a device answers '" + probe.identity + "' at " + at + ", not a supported printer",
-                "this port leads to another device: find the printer's port", kErrorIdentity);
+                ProbeAdvice(probe, rate, RateAdvice::CommandLine), kErrorIdentity);
             return;
         case ProbeVerdict::Garbage:
             Add(report, "identify", CheckStatus::Failed,
                 "bytes arrive but no valid frame at any rate (" + RateList(probe.rates) + ")",
-                "another device or a rate outside the list: check what is attached, or set the "
-                "printer's rate with its own self-test",
-                kErrorNoReply);
+                ProbeAdvice(probe, rate, RateAdvice::CommandLine), kErrorNoReply);
             return;
         case ProbeVerdict::Silence:
             Add(report, "identify", CheckStatus::Failed,
                 "nothing arrives at any rate (" + RateList(probe.rates) + ")",
-                "check the cable, the printer's power, and that this is the printer's port",
-                kErrorNoReply);
+                ProbeAdvice(probe, rate, RateAdvice::CommandLine), kErrorNoReply);
             return;
         case ProbeVerdict::PortFailed:
             Add(report, "identify", CheckStatus::Failed,
-                "the port could not be opened: " + probe.portError, "try again", kErrorPortOpen);
+                "the port could not be opened: " + probe.portError,
+                ProbeAdvice(probe, rate, RateAdvice::CommandLine), kErrorPortOpen);
             return;
     }
 }

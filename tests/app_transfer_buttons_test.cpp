@@ -2,6 +2,7 @@
 // dialog answered by the test.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -178,8 +179,13 @@ TEST(AppTransferStop, TheBarMovesAndStopEndsTheTransferBeforeItsLastBlock) {
     watch.stop();
 
     EXPECT_TRUE(stopWasEnabled);
-    ASSERT_EQ(harness.questions.size(), 1u);
+    ASSERT_EQ(harness.questions.size(), 2u);
     EXPECT_TRUE(harness.questions[0].startsWith("Stop the transfer after the block in flight?"));
     EXPECT_LT(paced.Memory()[0x63].size(), font.size());
     EXPECT_FALSE(bar->isVisible());
+    // The printer stays at the transfer's rate: offered, and Yes only sets it.
+    EXPECT_EQ(harness.questions[1], "The printer was left at 115200 bit/s. Set BAUD RATE to 115200?");
+    const size_t sent = paced.Commands().size();
+    EXPECT_EQ(harness.Find<QComboBox>("ComboBaud")->currentText(), "115200");
+    EXPECT_EQ(paced.Commands().size(), sent);
 }

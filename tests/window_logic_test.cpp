@@ -308,7 +308,15 @@ TEST_F(WindowLogicJob, EachJobSaysItsOwnResultAndWhichPrinterAnswered) {
     EXPECT_EQ(h.view.messages[0].detail.rfind("the port /nonexistent/port could not be opened", 0),
               0u)
         << h.view.messages[0].detail;
-    EXPECT_EQ(h.view.messages[0].detail, logic.State().panel1.text);
+    // Below the reason: what to do, and the log, which the next job keeps.
+    const std::string& detail = h.view.messages[0].detail;
+    EXPECT_EQ(detail.rfind(logic.State().panel1.text + "\n\nWhat to do: check the port's name", 0),
+              0u)
+        << detail;
+    EXPECT_NE(detail.find("Debug log: " + h.FolderText() + "debug.log (kept as debug-failed.log"),
+              std::string::npos)
+        << detail;
+    EXPECT_TRUE(fs::exists(h.Folder() / "debug-failed.log"));
     EXPECT_EQ(logic.State().panel1.toolTip, logic.State().panel1.text);
 }
 

@@ -138,6 +138,34 @@ TEST_F(WindowTrust, ATransferShowsItsBarAndTimeLeftAndStopAsksAsEscapeDoes) {
     EXPECT_LT(printer.Memory()[0x63].size(), 64u * 1024);  // before its last block
 }
 
+TEST(WindowOfferedRate, ARateThePrinterAnswersAtIsOfferedAndYesOnlySetsBaudRate) {
+    VirtualPrinter at19200(SimOptions{.rate = 19200});
+    std::string error;
+    ASSERT_TRUE(at19200.StartPty(error)) << error;
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "yes" : "no");
+        LogicHarness h;
+        h.view.answer = yes;
+        WindowLogic& logic = h.Open(at19200.SlavePath());
+        logic.Clicked(ButtonId::SetBluetooth);
+        ASSERT_TRUE(h.view.Pump([&] { return !logic.JobActive(); }));
+        ASSERT_EQ(h.view.messages.size(), 1u);
+        EXPECT_NE(h.view.messages[0].detail.find("What to do: pick 19200 in BAUD RATE"),
+                  std::string::npos)
+            << h.view.messages[0].detail;
+        ASSERT_EQ(h.view.questions.size(), 1u);
+        EXPECT_EQ(h.view.questions[0],
+                  "The printer answers at 19200 bit/s. Set BAUD RATE to 19200?");
+        EXPECT_EQ(logic.State().baud.text, yes ? " 19200" : "  9600");
+        EXPECT_FALSE(at19200.Settings().bluetooth.has_value());  // nothing sent by itself
+
+        // The top rate is remembered like the port.
+        logic.Exit();
+        h.logic.reset();
+        EXPECT_EQ(h.Open(at19200.SlavePath()).State().baud.text, yes ? " 19200" : "  9600");
+    }
+}
+
 TEST(WindowTimeLeft, RoundsUpAndSaysMinutesFrom100Seconds) {
     const struct {
         double seconds;

@@ -87,6 +87,7 @@ StartSettings ReadStartSettings(const IniFile& ini) {
     StartSettings s;
     s.caption = ReadText(ini, kApp, "CAPTION", "");
     s.port = ReadText(ini, kApp, "PORT", "");
+    s.baudRate = ReadInteger(ini, kApp, "BAUDRATE", 0);
     s.transferRate = ReadInteger(ini, kApp, "TRANSFER RATE", s.transferRate);
     if (s.transferRate <= 0)
         s.transferRate = StartSettings{}.transferRate;
@@ -145,6 +146,8 @@ std::vector<UnsavedKey> WriteExitSettings(IniFile& ini, const ExitSettings& s) {
     KeyWriter w(ini);
     if (!s.port.empty())
         w.Text(kApp, "PORT", s.port);
+    if (s.baudRate > 0)
+        w.Integer(kApp, "BAUDRATE", s.baudRate);
 
     ini.ClearSection(kLogo);
     w.Integer(kLogo, "SIZE", s.logo.size);

@@ -37,6 +37,7 @@ constexpr size_t kMaxValueLength = 2047;
 struct StartSettings {
     std::string caption;  // empty: the built-in caption
     std::string port;     // [APP] PORT, the last port a job used; empty: none
+    int32_t baudRate = 0;  // [APP] BAUDRATE, the top rate at the last exit; 0: none
     LogoSettings logo;
     // [LOGO] FILE1, FILE2, ... up to the first empty one, as written; whether
     // each names a file is decided by the logo list.
@@ -73,6 +74,7 @@ struct StartSettings {
 // stand. A list index is -1 when the list has no selected entry.
 struct ExitSettings {
     std::string port;  // written to [APP] PORT when not empty
+    int32_t baudRate = 0;  // written to [APP] BAUDRATE when not 0
     LogoSettings logo;
     std::vector<std::string> logoPaths;
 

@@ -163,6 +163,7 @@ void WindowLogic::RunJob(uint8_t jobCode, int32_t portRate) {
     environment.exeFolder = PathFromUtf8(files_.dataFolder);
     environment.endpoint = endpoint_;
     environment.transferRate = transferRate_;
+    environment.keepFailedLog = true;
     observer_.SetEnvironment(environment);
     if (!worker_->StartJob(jobCode)) {
         Say(MessageKind::Error, "Another job is still running.");
@@ -172,6 +173,7 @@ void WindowLogic::RunJob(uint8_t jobCode, int32_t portRate) {
     runningJob_ = jobCode;
     usedPort_ = environment.portName;
     usedRate_ = portRate;
+    baudChosen_ = true;
     // The job's own texts only: nothing of the last job's stays beside them.
     state_.panel1 = {};
     state_.transfer = {};
@@ -214,10 +216,12 @@ void WindowLogic::ReportResult() {
         panel.toolTip += "\n" + answered;
     Publish();
     view_.PlaySound(files_.soundFolder + (ok ? "ok.wav" : "error.wav"));
-    if (ok)
+    if (ok) {
         Say(MessageKind::Information, "OK");
-    else
-        Say({MessageKind::Error, "ERROR", panel.text, {}});  // the reason, whole
+    } else {
+        Say({MessageKind::Error, "ERROR", FailureDetail(), {}});
+        OfferRate();
+    }
     SetJobButtonsEnabled(true);
     jobRunning_ = false;
     runningJob_ = kJobIdle;
@@ -227,6 +231,39 @@ void WindowLogic::ReportResult() {
         closed_ = true;
         view_.CloseWindow();
     }
+}
+
+std::string WindowLogic::FailureDetail() const {
+    // The reason, whole; what to do, as doctor says it; the log to look at
+    // or send, which the next job does not replace.
+    std::string detail = state_.panel1.text;
+    if (const std::string& advice = worker_->Advice(); !advice.empty())
+        detail += "\n\nWhat to do: " + advice + ".";
+    if (const auto& log = worker_->SavedLogPath(); !log.empty()) {
+        detail += "\n\nDebug log: " + NativePathText(PathText(log)) + " (kept as " +
+                  kFailedLogName + " too)";
+    }
+    return detail;
+}
+
+void WindowLogic::OfferRate() {
+    // Where the printer answered instead, or where a stopped transfer left it.
+    int32_t rate = worker_->AnsweringRate();
+    const char* found = "answers";
+    if (rate <= 0 && worker_->LeftBehind()) {
+        rate = worker_->LeftBehind()->rate;
+        found = "was left";
+    }
+    if (rate <= 0 || rate == usedRate_ || closeRequested_)
+        return;
+    const std::string r = std::to_string(rate);
+    if (!AskYesNo("The printer " + std::string(found) + " at " + r + " bit/s. Set BAUD RATE to " +
+                  r + "?"))
+        return;
+    // Only the rate is set: nothing is sent until the user starts a job.
+    if (SelectRateEntry(state_.baud, rate))
+        baudChosen_ = true;
+    Publish();
 }
 
 void WindowLogic::SetJobButtonsEnabled(bool enabled) {

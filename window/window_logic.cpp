@@ -2,9 +2,11 @@
 // the user's edits, and the modal calls.
 #include "window_logic.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "ini_storage.h"
+#include "int_conversion.h"
 #include "logo_list.h"
 #include "modal_guard.h"
 #include "path_text.h"
@@ -32,18 +34,6 @@ void SelectIndex(ListControl& list, int index) {
     const bool inside = index >= 0 && static_cast<size_t>(index) < list.entries.size();
     list.selected = inside ? index : -1;
     list.text = inside ? list.entries[static_cast<size_t>(index)] : std::string();
-}
-
-// The first entry whose trimmed text is the rate; no match keeps the list as
-// it is.
-void SelectRate(ListControl& list, int32_t rate) {
-    const std::string wanted = std::to_string(rate);
-    for (size_t i = 0; i < list.entries.size(); ++i) {
-        if (TrimBlanks(list.entries[i]) == wanted) {
-            SelectIndex(list, static_cast<int>(i));
-            return;
-        }
-    }
 }
 
 }  // namespace
@@ -141,9 +131,12 @@ void WindowLogic::LoadConfiguration() {
     const StartSettings s = ReadStartSettings(IniFile::Parse(text.value_or(std::string())));
     if (!s.caption.empty())
         state_.caption = s.caption;
-    // The port a job used last time, unless the command line chose one.
+    // The port a job used last time, unless the command line chose one, and
+    // the rate the window was left at.
     if (optionPort_.empty() && !s.port.empty())
         SetListText(state_.port, s.port);
+    if (s.baudRate > 0)
+        SelectRateEntry(state_.baud, s.baudRate);
 
     logo_ = s.logo;
     const LogoList logos = LoadLogoList(s.logoFiles, files_.workFolder);
@@ -153,7 +146,7 @@ void WindowLogic::LoadConfiguration() {
     // first ADD or DELETE.
     BuildLogoImage(true);
 
-    SelectRate(state_.paraBaudRate, s.paraBaudRate);
+    SelectRateEntry(state_.paraBaudRate, s.paraBaudRate);
     SelectIndex(state_.density, s.densityIndex);
     SelectIndex(state_.font, s.fontIndex);
     SelectIndex(state_.lineFeed, s.lineFeedIndex);
@@ -164,7 +157,7 @@ void WindowLogic::LoadConfiguration() {
 
     state_.bluetoothName.text = s.bluetoothName;
     state_.bluetoothPin.text = s.bluetoothPin;
-    SelectRate(state_.irBaudRate, s.irBaudRate);
+    SelectRateEntry(state_.irBaudRate, s.irBaudRate);
 
     state_.factoryTab = s.factoryTab;
     if (s.factoryTab) {
@@ -184,6 +177,11 @@ ExitSettings WindowLogic::ReadExitSettings() const {
     const WindowState& st = state_;
     ExitSettings s;
     s.port = usedPort_;
+    // Only a rate of the list: a half-typed one keeps the file's.
+    const auto rate = ParseInt32(TrimBlanks(st.baud.text));
+    if (baudChosen_ && rate &&
+        std::find(std::begin(kLineRates), std::end(kLineRates), *rate) != std::end(kLineRates))
+        s.baudRate = *rate;
     s.logo = logo_;
     s.logoPaths = logoPaths_;
     s.paraRateText = st.paraBaudRate.text;
@@ -253,6 +251,7 @@ void WindowLogic::ListEdited(ListId id, const std::string& text) {
     const int selected = EntryOf(list, text, list.selected);
     if (list.text == text && list.selected == selected)
         return;
+    baudChosen_ = baudChosen_ || id == ListId::Baud;
     list.text = text;
     list.selected = selected;
     Publish();
@@ -282,6 +281,7 @@ void WindowLogic::ListPicked(ListId id, int index) {
     const std::string& text = list.entries[static_cast<size_t>(index)];
     if (list.selected == index && list.text == text)
         return;
+    baudChosen_ = baudChosen_ || id == ListId::Baud;
     list.selected = index;
     list.text = text;
     Publish();

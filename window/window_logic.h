@@ -145,6 +145,11 @@ class WindowLogic {
     std::optional<int32_t> PortRateFromControls();
     void RunJob(uint8_t jobCode, int32_t portRate);
     void ReportResult();
+    // The ERROR box's detail: the reason, what to do, the debug log.
+    std::string FailureDetail() const;
+    // After a failure: offers the rate the printer answered at, or was left
+    // at, for BAUD RATE.
+    void OfferRate();
     bool AskToStopTransfer(const std::string& question);
     bool TransferRunning() const;
     void SetJobButtonsEnabled(bool enabled);
@@ -170,6 +175,8 @@ class WindowLogic {
     std::function<std::vector<PortEntry>()> listPorts_;
     std::string usedPort_;  // the port of the last job, for [APP] PORT
     int32_t usedRate_ = 0;
+    // BAUD RATE was used by a job or chosen by the user: [APP] keeps it.
+    bool baudChosen_ = false;
     WindowState state_;
 
     IniEncoding configEncoding_ = IniEncoding::Utf8;  // as the file was read at start

@@ -1,5 +1,7 @@
 #include "window_state.h"
 
+#include "printer_text.h"
+
 namespace {
 
 template <class State>
@@ -120,4 +122,16 @@ int EntryOf(const ListControl& list, const std::string& text, int current) {
 void SetListText(ListControl& list, const std::string& text) {
     list.text = text;
     list.selected = EntryOf(list, text, -1);
+}
+
+bool SelectRateEntry(ListControl& list, int32_t rate) {
+    const std::string wanted = std::to_string(rate);
+    for (size_t i = 0; i < list.entries.size(); ++i) {
+        if (TrimBlanks(list.entries[i]) == wanted) {
+            list.selected = static_cast<int>(i);
+            list.text = list.entries[i];
+            return true;
+        }
+    }
+    return false;
 }

@@ -140,3 +140,6 @@ const std::vector<std::string>& RateEntries();
 int EntryOf(const ListControl& list, const std::string& text, int current);
 // Sets the list's text and the entry it is.
 void SetListText(ListControl& list, const std::string& text);
+// Picks the rate list's entry of `rate` (the entries are right-aligned);
+// false, and the list as it was, when it has none.
+bool SelectRateEntry(ListControl& list, int32_t rate);

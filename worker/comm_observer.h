@@ -28,6 +28,8 @@ struct JobEnvironment {
     std::vector<int32_t> findRates;
     // How a "no reply" message names the remedy for a printer at another rate.
     RateAdvice rateAdvice = RateAdvice::Window;
+    // A failed job's log is also kept as "debug-failed.log" beside the log.
+    bool keepFailedLog = false;
 };
 
 class CommObserver {

@@ -66,6 +66,8 @@ void TCommThread::RunJob(uint8_t jobCode, const JobEnvironment& environment) {
     findRates_ = environment.findRates;
     blockRate_ = 0;
     leftBehind_.reset();
+    advice_.clear();
+    answeringRate_ = 0;
     link_.SetDatagramEndpoint(environment.endpoint);
     link_.ClearError();
     try {
@@ -153,6 +155,14 @@ std::filesystem::path DebugLogPath(const JobEnvironment& environment) {
     return environment.exeFolder / kDebugLogName;
 }
 
+// "debug.log" -> "debug-failed.log": a failed job's log, kept from the next job.
+std::filesystem::path FailedLogPath(const std::filesystem::path& log) {
+    std::filesystem::path name = log.stem();
+    name += "-failed";
+    name += log.extension();
+    return std::filesystem::path(log).replace_filename(name);
+}
+
 }  // namespace
 
 void TCommThread::SaveLog(const JobEnvironment& environment) {
@@ -160,8 +170,14 @@ void TCommThread::SaveLog(const JobEnvironment& environment) {
     // A log that cannot be written does not change the job's result.
     logSaveError_.clear();
     savedLogPath_.clear();
-    if (log_.Save(path, logSaveError_))
-        savedLogPath_ = path;
+    if (!log_.Save(path, logSaveError_))
+        return;
+    savedLogPath_ = path;
+    keepFailedLog_ = environment.keepFailedLog;
+    if (keepFailedLog_ && link_.ErrorCode() != kErrorNone) {
+        std::string ignored;  // the main log is there; the copy is a courtesy
+        log_.Save(FailedLogPath(path), ignored);
+    }
 }
 
 void TCommThread::AppendLogNote(const std::string& text) {
@@ -169,6 +185,10 @@ void TCommThread::AppendLogNote(const std::string& text) {
         return;
     log_.LogLine(text);
     log_.Save(savedLogPath_, logSaveError_);
+    if (keepFailedLog_ && link_.ErrorCode() != kErrorNone) {
+        std::string ignored;
+        log_.Save(FailedLogPath(savedLogPath_), ignored);
+    }
 }
 
 void TCommThread::ReportProgress(const std::string& text, int32_t done, int32_t total, bool panel) {

@@ -29,6 +29,8 @@ inline constexpr int kProgressIntervalMs = 70;
 inline constexpr int kSettingTries = 3;
 inline constexpr int kSettingTimeoutMs = 1000;
 inline constexpr const char* kDebugLogName = "debug.log";
+// A failed job's log, kept beside the debug log when the front end asks.
+inline constexpr const char* kFailedLogName = "debug-failed.log";
 // Block transfers run at this rate, whatever rate the job opened at.
 inline constexpr int32_t kTransferRate = 115200;
 inline constexpr int kEndUpdateTries = 1;
@@ -76,6 +78,13 @@ class TCommThread {
     // The rate the last job's blocks went at (the transfer rate, or the one
     // it fell back to); 0 when it sent no block or sent them as datagrams.
     int32_t BlockRate() const { return blockRate_; }
+    // What to do about the last job's failure, in doctor's words (check the
+    // cable, the rate to pick, a program holding the port); empty when the
+    // reason says all there is.
+    const std::string& Advice() const { return advice_; }
+    // The rate the printer answered at when the last job got no reply at its
+    // own; 0 when it did not answer at another.
+    int32_t AnsweringRate() const { return answeringRate_; }
     // Set when the last job failed and left the printer in a mode or at
     // another rate than it was found at; its reason then says so too.
     const std::optional<PrinterLeft>& LeftBehind() const { return leftBehind_; }
@@ -83,6 +92,8 @@ class TCommThread {
     // Why "debug.log" could not be written after the last job; empty when it was.
     const std::string& LogSaveError() const { return logSaveError_; }
     // Where the last job's debug log was written; empty when it could not be.
+    // With JobEnvironment::keepFailedLog, a failed job's log is also kept
+    // beside it as "debug-failed.log", so that the next job does not replace it.
     const std::filesystem::path& SavedLogPath() const { return savedLogPath_; }
     // Adds `text` as the last line of the last job's log and writes the log
     // again: for what only the front end knows, such as the session ending
@@ -148,6 +159,9 @@ class TCommThread {
     int32_t blockRate_ = 0;
     std::vector<int32_t> findRates_;
     std::optional<PrinterLeft> leftBehind_;
+    std::string advice_;
+    int32_t answeringRate_ = 0;
+    bool keepFailedLog_ = false;
     SettingPayload payload_;
     FileBuffer fileBuffer_;
     DownloadList downloads_;

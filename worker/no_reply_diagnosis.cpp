@@ -3,6 +3,7 @@
 // the port and takes the replies. Only identify queries are sent, and only
 // after the job has closed its link.
 #include "comm_thread.h"
+#include "failure_advice.h"
 #include "port_holders.h"
 
 namespace {
@@ -11,8 +12,7 @@ namespace {
 // users that could not be read are named only when a program that takes
 // serial ports is among them (doctor always counts them): otherwise every
 // failure of a user who is not root would say so.
-std::string HoldersText(const std::string& portName) {
-    const PortHolders found = FindPortHolders(TMyUart::DevicePath(portName));
+std::string HoldersText(const PortHolders& found) {
     if (!found.holders.empty()) {
         return PortHolderList(found.holders) + (found.holders.size() == 1 ? " holds" : " hold") +
                " the port too and may take the replies";
@@ -23,6 +23,10 @@ std::string HoldersText(const std::string& portName) {
 }  // namespace
 
 void TCommThread::DiagnoseNoReply(const JobEnvironment& environment) {
+    if (link_.ErrorCode() == kErrorPortOpen)
+        advice_ = kPortOpenAdvice;
+    else if (link_.ErrorCode() == kErrorIdentity)
+        advice_ = kForeignDeviceAdvice;
     if (link_.ErrorCode() != kErrorNoReply || link_.DatagramMode() || stopRequested_)
         return;
     std::string reason = link_.FailureReason();
@@ -33,13 +37,20 @@ void TCommThread::DiagnoseNoReply(const JobEnvironment& environment) {
         others.erase(others.begin());
         const ProbeResult found = ProbeIdentify(environment.portName, others, &log_, kQuickProbe);
         reason += "; " + DescribeOtherRates(found, environment.rateAdvice);
+        advice_ = ProbeAdvice(found, static_cast<uint32_t>(environment.portRate),
+                              environment.rateAdvice);
         // Found at another rate: that is the answer.
         if (found.verdict == ProbeVerdict::Answers) {
+            answeringRate_ = static_cast<int32_t>(found.rate);
             link_.Fail(kErrorNoReply, reason);
             return;
         }
     }
-    if (const std::string holders = HoldersText(environment.portName); !holders.empty())
-        reason += "; " + holders;
+    const PortHolders holders = FindPortHolders(TMyUart::DevicePath(environment.portName));
+    if (const std::string text = HoldersText(holders); !text.empty()) {
+        reason += "; " + text;
+        if (!holders.holders.empty())
+            advice_ = HoldersAdvice(holders.holders);
+    }
     link_.Fail(kErrorNoReply, reason);
 }
