@@ -52,7 +52,8 @@ CommandEntry AddStationCommand(CLI::App& app) {
                        "2024-05-01T09:30)");
     return {command,
             [options](CliRequest&, const ConfigDefaults&) -> std::optional<std::string> {
-                if (options->report->parsed()) {
+                options->reportChosen = options->report->parsed();
+                if (options->reportChosen) {
                     if (options->csv && options->json)
                         return "station report: --csv or --json, not both";
                     return std::nullopt;
@@ -65,7 +66,7 @@ CommandEntry AddStationCommand(CLI::App& app) {
             },
             shared_option::kPort | shared_option::kJson,
             [options](const CliRequest& request, const std::atomic<bool>& interrupted) {
-                if (options->report->parsed())
+                if (options->reportChosen)
                     return StationReport(*options);
                 if (options->check)
                     return CheckStationRecipe(*options, request);

@@ -12,8 +12,10 @@
 #include "cli_request.h"
 
 struct StationOptions {
+    // Only while parsing: the parser owns them and is gone when the command runs.
     CLI::App* command = nullptr;
     CLI::App* report = nullptr;
+    bool reportChosen = false;  // `station report`, noted while parsing
     std::string recipe;
     std::string slots = "/dev/serial/by-path";
     std::string ledger;   // empty: the user's data folder

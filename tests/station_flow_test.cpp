@@ -39,6 +39,24 @@ std::vector<std::map<std::string, std::string>> ReportRows(const fs::path& ledge
     return rows;
 }
 
+TEST(StationFlow, CheckPrintsThePlanOrEveryProblemAndSendsNothing) {
+    const ChildResult plan = RunChild({PRINTER_CLI_PATH, "station", "--check", kExample});
+    EXPECT_EQ(plan.exitCode, 0) << plan.err;
+    for (const char* step : {"firmware", "font", "logo", "para", "bluetooth", "ir", "factory"})
+        EXPECT_NE(plan.out.find(std::string("\n  ") + step), std::string::npos) << step;
+    EXPECT_NE(plan.out.find("line time: "), std::string::npos) << plan.out;
+
+    const fs::path folder = FreshStationFolder("check");
+    std::ofstream(folder / "bad.toml") << "rate = 12345\n[para]\nidle = -1\n";
+    const ChildResult bad = RunChild(
+        {PRINTER_CLI_PATH, "station", "--check", (folder / "bad.toml").string(), "--json"});
+    EXPECT_EQ(bad.exitCode, 2);
+    const nlohmann::json result = nlohmann::json::parse(bad.out, nullptr, false);
+    ASSERT_FALSE(result.is_discarded()) << bad.out;
+    EXPECT_EQ(result["problems"].size(), 2u) << bad.out;
+    fs::remove_all(folder);
+}
+
 TEST(StationFlow, TheExampleProvisionsTwoPrintersThenAThirdInTheFreedSlot) {
     const fs::path folder = FreshStationFolder("flow");
     const fs::path slots = folder / "slots";  // the first printer makes it
