@@ -51,7 +51,7 @@ CommandEntry AddStationCommand(CLI::App& app) {
                        "only units started at this UTC time or later (2024-05-01, "
                        "2024-05-01T09:30)");
     return {command,
-            [options](CliRequest&, const ConfigDefaults&) -> std::optional<std::string> {
+            [options](CliRequest& request, const ConfigDefaults&) -> std::optional<std::string> {
                 options->reportChosen = options->report->parsed();
                 if (options->reportChosen) {
                     if (options->csv && options->json)
@@ -60,6 +60,8 @@ CommandEntry AddStationCommand(CLI::App& app) {
                 }
                 if (options->recipe.empty())
                     return "station: RECIPE is required";
+                if (options->command->count("--slots") > 0 && !request.ports.empty())
+                    return "station: --slots or --port, not both";
                 if (options->settleMs < 0 || options->reenumerateMs < 0)
                     return "station: times must not be negative";
                 return std::nullopt;
