@@ -159,6 +159,30 @@ TEST(StationFlow, CtrlCStopsARunningUnitAtItsNextSafeStepAndASecondEndsAtOnce) {
     }
 }
 
+TEST(StationFlow, APrinterPulledMidJobIsThatUnitFailingNotANewOne) {
+    const fs::path folder = FreshStationFolder("pulled");
+    const fs::path ledger = folder / "ledger.sqlite";
+    PluggedPrinter printer(folder / "slots" / "usb-1", folder / "printer",
+                           {"--fault", "delay=100"});
+    StationProgram station({kExample, "--slots", (folder / "slots").string(), "--ledger",
+                            ledger.string(), "--station", "bench", "--json", "--settle-ms", "0"});
+    ASSERT_TRUE(station.Next("step", Clock::now() + kGenerous));  // the firmware
+    printer.Unplug();
+    const auto result = station.Next("result", Clock::now() + kGenerous);
+    ASSERT_TRUE(result);
+    EXPECT_EQ((*result)["result"], "fail");
+    EXPECT_EQ((*result)["step"], "firmware");
+    const auto empty = station.Next("slot", Clock::now() + kGenerous, "usb-1");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ((*empty)["message"], "empty");
+    station.Program().Signal(SIGINT);
+    EXPECT_EQ(station.Program().Wait(Clock::now() + kGenerous), 130);
+    const auto rows = ReportRows(ledger);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("result"), "fail");
+    fs::remove_all(folder);
+}
+
 TEST(StationFlow, OnANamedPortAUnitStaysWhileItAnswersAndGoesAfterThreeSecondsOfSilence) {
     const fs::path folder = FreshStationFolder("port");
     SpawnedProgram printer({PRINTER_SIM_PATH, "--quiet"});
