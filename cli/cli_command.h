@@ -5,6 +5,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,10 +33,15 @@ struct ConfigDefaults {
 // when a value is refused (exit 2, nothing sent).
 using CommandReader = std::function<std::optional<std::string>(CliRequest&, const ConfigDefaults&)>;
 
+// Runs a command that is not one printer job (the station); its exit status.
+// `interrupted` turns true at the first Ctrl-C; a second ends the program.
+using CommandRunner = std::function<int(const CliRequest&, const std::atomic<bool>& interrupted)>;
+
 struct CommandEntry {
     CLI::App* command = nullptr;
     CommandReader read;
     unsigned shared = 0;  // the shared options it takes (shared_option bits)
+    CommandRunner run{};  // set for a command that is no printer job: it runs itself
 };
 
 // --config FILE: reads the file into `config`; the usage error's message
@@ -55,4 +61,7 @@ CommandEntry AddFirmwareCommand(CLI::App& app);
 CommandEntry AddCheckFirmwareCommand(CLI::App& app);
 #ifdef PRINTER_CLI_LOGO
 CommandEntry AddLogoCommand(CLI::App& app);
+#endif
+#ifdef PRINTER_CLI_STATION
+CommandEntry AddStationCommand(CLI::App& app);
 #endif

@@ -172,6 +172,9 @@ CliParse ParseCommandLine(int argc, char** argv) {
 #ifdef PRINTER_CLI_LOGO
     commands.push_back(AddLogoCommand(app));
 #endif
+#ifdef PRINTER_CLI_STATION
+    commands.push_back(AddStationCommand(app));
+#endif
     for (const CommandEntry& entry : commands) {
         shared.DeclareOnCommand(*entry.command, entry.shared);
         entry.command->footer(CommandFooter(*entry.command, entry.shared));
@@ -216,5 +219,6 @@ CliParse ParseCommandLine(int argc, char** argv) {
     }
     request.arguments.assign(argv + std::min(argc, 1), argv + argc);
     result.request = request;
+    result.run = entry->run;
     return result;
 }

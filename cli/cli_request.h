@@ -2,7 +2,9 @@
 // sent: the link, the output form, and the job with its request.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -68,6 +70,8 @@ constexpr int kExitInterrupted = 130;
 struct CliParse {
     std::optional<CliRequest> request;  // empty: exit with `exitCode`
     int exitCode = 0;                   // 0 after --help, kExitUsage on an error
+    // Set when the command runs itself instead of a printer job.
+    std::function<int(const CliRequest&, const std::atomic<bool>&)> run;
 };
 
 // Parses the arguments. Help and errors are printed here (help to stdout,

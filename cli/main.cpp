@@ -89,6 +89,10 @@ int main(int argc, char** argv) {
     if (!parsed.request)
         return parsed.exitCode;
     CliRequest request = *parsed.request;
+    if (parsed.run) {
+        CatchInterrupts(OnInterrupt);
+        return parsed.run(request, g_interrupted);
+    }
     if (request.command == CliCommand::Ports)
         return ListPorts(request);
     if (request.command == CliCommand::Doctor)

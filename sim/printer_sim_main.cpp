@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <random>
@@ -56,28 +57,42 @@ void WaitForEnd(const VirtualPrinter& printer, int signalReadFd) {
     }
 }
 
-// Replaces a symlink (never another kind of file) at `path` with one to `target`.
-bool MakeLink(const std::string& path, const std::string& target, std::string& error) {
+// Puts a symlink to `target` at `path` as udev does: made under a hidden
+// name in the same folder, then renamed over `path`, so that a reader of the
+// folder never finds it half made. The folder is made when missing (`made`
+// then says so). Another kind of file at `path` is left alone.
+bool MakeLink(const std::string& path, const std::string& target, bool& made, std::string& error) {
+    const std::filesystem::path link(path);
+    const std::filesystem::path folder = link.parent_path();
+    std::error_code ec;
+    made = !folder.empty() && std::filesystem::create_directory(folder, ec);
     struct stat st {};
-    if (lstat(path.c_str(), &st) == 0) {
-        if (!S_ISLNK(st.st_mode)) {
-            error = path + " exists and is not a symbolic link; it is left alone";
-            return false;
-        }
-        ::unlink(path.c_str());
+    if (lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        error = path + " exists and is not a symbolic link; it is left alone";
+        return false;
     }
-    if (symlink(target.c_str(), path.c_str()) != 0) {
+    const std::filesystem::path hidden =
+        folder / ("." + link.filename().string() + "." + std::to_string(getpid()) + ".tmp");
+    ::unlink(hidden.c_str());
+    if (symlink(target.c_str(), hidden.c_str()) != 0 ||
+        ::rename(hidden.c_str(), path.c_str()) != 0) {
+        ::unlink(hidden.c_str());
         error = "cannot create the link " + path;
         return false;
     }
     return true;
 }
 
-void RemoveLink(const std::string& path, const std::string& target) {
+// Removes the link if it still leads to `target`, and the folder when this
+// printer made it and nothing else is left in it, as udev leaves no empty
+// /dev/serial/by-path behind.
+void RemoveLink(const std::string& path, const std::string& target, bool removeFolder) {
     char pointsTo[4096];
     const ssize_t n = readlink(path.c_str(), pointsTo, sizeof pointsTo - 1);
     if (n > 0 && std::string(pointsTo, static_cast<size_t>(n)) == target)
         ::unlink(path.c_str());
+    if (removeFolder)
+        ::rmdir(std::filesystem::path(path).parent_path().c_str());  // fails while not empty
 }
 
 void PrintCommand(const ReceivedCommand& command) {
@@ -141,11 +156,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The first line tells a script where to find the printer.
+    bool madeFolder = false;
     if (line.udp) {
         std::cout << line.udp->host << ":" << printer.UdpPort() << std::endl;
     } else {
         std::cout << printer.SlavePath() << std::endl;
-        if (line.linkPath && !MakeLink(*line.linkPath, printer.SlavePath(), error)) {
+        if (line.linkPath && !MakeLink(*line.linkPath, printer.SlavePath(), madeFolder, error)) {
             std::cerr << "printer-sim: " << error << "\n";
             return 1;
         }
@@ -154,7 +170,7 @@ int main(int argc, char** argv) {
     const bool hungUp = !printer.Running();
     printer.Stop();
     if (line.linkPath)
-        RemoveLink(*line.linkPath, printer.SlavePath());
+        RemoveLink(*line.linkPath, printer.SlavePath(), madeFolder);
     if (hungUp && !line.quiet)
         std::cerr << "printer-sim: the line was hung up; ending\n";
     return 0;

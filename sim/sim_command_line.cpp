@@ -190,7 +190,10 @@ it serves a pseudo-terminal and prints the path of its slave side as the first
 line; with --udp it answers datagrams and prints HOST:PORT instead.
 
 Line:
-  --link PATH           make PATH a symbolic link to the pseudo-terminal
+  --link DIR/NAME       put a symbolic link to the pseudo-terminal into DIR
+                        (made when missing), renamed into place as udev
+                        does; removed at exit, with DIR when it made DIR and
+                        DIR is then empty
   --udp HOST:PORT       serve UDP on HOST:PORT (port 0: any free port)
   --rate N              the printer's line rate at start (default 9600)
   --pace                every byte takes its wire time at the current rate

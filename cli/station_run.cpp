@@ -1,0 +1,167 @@
+// printer-cli station RECIPE and station --check RECIPE.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli_transfer.h"
+#include "install_layout.h"
+#include "json_line.h"
+#include "path_text.h"
+#include "rate_recovery.h"
+#include "recipe_plan.h"
+#include "station.h"
+#include "station_command.h"
+#include "station_output.h"
+#include "station_steps.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kLedgerName = "station-ledger.sqlite";
+constexpr int kExitLedger = 1;
+constexpr int kExitCannotGoOn = 9;
+
+// Reads and checks the recipe whole; the problems are printed (or put in one
+// JSON result) and nothing is sent.
+std::optional<StationPlan> PlanOrSay(const StationOptions& options, const CliRequest& request,
+                                     StepPreparer& preparer) {
+    Recipe recipe;
+    StationPlan plan;
+    std::vector<std::string> problems;
+    if (ReadRecipe(PathFromUtf8(options.recipe), recipe, problems))
+        PlanRecipe(recipe, preparer, RatesToFind(static_cast<int32_t>(recipe.transferRate)), plan,
+                   problems);
+    if (problems.empty())
+        return plan;
+    if (request.json) {
+        std::cout << JsonLine({{"event", "result"},
+                               {"ok", false},
+                               {"code", kExitUsage},
+                               {"message", "the recipe " + options.recipe + " has problems"},
+                               {"problems", problems}})
+                  << std::endl;
+    } else {
+        for (const std::string& problem : problems)
+            std::cerr << "printer-cli: " << options.recipe << ": " << problem << "\n";
+    }
+    return std::nullopt;
+}
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", seconds);
+    return text;
+}
+
+std::string HostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "station";
+    return name;
+}
+
+std::string RateList(const std::vector<int32_t>& rates) {
+    std::string text;
+    for (size_t i = 1; i < rates.size(); ++i)
+        text += (i > 1 ? ", " : "") + std::to_string(rates[i]);
+    return text;
+}
+
+}  // namespace
+
+int CheckStationRecipe(const StationOptions& options, const CliRequest& request) {
+    CliStepPreparer preparer;
+    const auto plan = PlanOrSay(options, request, preparer);
+    if (!plan)
+        return kExitUsage;
+    if (request.json) {
+        nlohmann::json steps = nlohmann::json::array();
+        steps.push_back({{"step", "find"}, {"rates", plan->findRates}});
+        for (const PlannedStep& step : plan->steps)
+            steps.push_back({{"step", StepName(step.kind)},
+                             {"what", step.what},
+                             {"wireSeconds", step.wireSeconds}});
+        steps.push_back({{"step", "identify"}});
+        std::cout << JsonLine({{"event", "plan"},
+                               {"recipe", plan->recipeName},
+                               {"sha256", plan->recipeSha256},
+                               {"steps", steps},
+                               {"lineSeconds", plan->lineSeconds}})
+                  << std::endl;
+        return 0;
+    }
+    std::cout << "recipe " << plan->recipeName << " (" << options.recipe << ")\n"
+              << "  sha256     " << plan->recipeSha256 << "\n"
+              << "  find       at " << plan->rate << " bit/s, then at " << RateList(plan->findRates)
+              << "\n";
+    for (const PlannedStep& step : plan->steps) {
+        std::string name = StepName(step.kind);
+        name.resize(10, ' ');
+        std::cout << "  " << name << " " << step.what << "  " << Seconds(step.wireSeconds) << "\n";
+    }
+    std::cout << "  identify   again at the end\n"
+              << "line time: " << Seconds(plan->lineSeconds) << " a unit (found at " << plan->rate
+              << " bit/s, blocks at " << plan->transferRate << " bit/s)\n";
+    return 0;
+}
+
+int RunStation(const StationOptions& options, const CliRequest& request,
+               const std::atomic<bool>& interrupted) {
+    CliStepPreparer preparer;
+    auto plan = PlanOrSay(options, request, preparer);
+    if (!plan)
+        return kExitUsage;
+    StationSettings settings;
+    settings.identity.name = options.station.empty() ? HostName() : options.station;
+    settings.identity.workOrder = options.order;
+    settings.identity.operatorName = options.operatorName;
+    settings.ledger = PathFromUtf8(options.ledger);
+    if (settings.ledger.empty()) {
+        const fs::path data = UserFoldersFromEnvironment().data;
+        if (data.empty())
+            return BadInput(request, "station: no user data folder is known; give --ledger FILE");
+        settings.ledger = data / kLedgerName;
+    }
+    const bool identify =
+        options.presence == "identify" || (options.presence.empty() && !request.ports.empty());
+    settings.presence = identify ? Presence::Identify : Presence::Links;
+    settings.slotsFolder = PathFromUtf8(options.slots);
+    settings.ports = request.ports;
+    if (identify && settings.ports.empty()) {
+        // Adapters that stay plugged in: the links there now are the ports.
+        for (const auto& [name, link] : ScanSlotFolder(settings.slotsFolder))
+            settings.ports.push_back(PathText(link.link));
+        if (settings.ports.empty())
+            return BadInput(request, "station: --presence identify found no port in " +
+                                         options.slots + "; name them with --port");
+    }
+    if (!identify && !request.ports.empty())
+        return BadInput(request, "station: --port finds units by identify, not by link");
+    settings.timing.settle = std::chrono::milliseconds(options.settleMs);
+    settings.timing.reenumeration = std::chrono::milliseconds(options.reenumerateMs);
+
+    StationPrinter printer(request.json);
+    Station station(std::move(*plan), settings, preparer, printer);
+    try {
+        station.Open();
+        switch (station.Run(interrupted)) {
+            case StationEnd::Stopped:
+                return kExitInterrupted;
+            case StationEnd::RangeUsedUp:
+            case StationEnd::LedgerFailed:
+                return kExitCannotGoOn;
+        }
+    } catch (const LedgerError& error) {
+        if (request.json)
+            std::cout << JsonLine({{"event", "result"},
+                                   {"ok", false},
+                                   {"code", kExitLedger},
+                                   {"message", error.what()}})
+                      << std::endl;
+        else
+            std::cerr << "printer-cli: station: " << error.what() << "\n";
+    }
+    return kExitLedger;
+}
