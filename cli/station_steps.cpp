@@ -5,6 +5,7 @@
 #include "cli_command.h"
 #include "option_values.h"
 #include "path_text.h"
+#include "setting_values.h"
 #ifdef PRINTER_CLI_LOGO
 #include "logo_pictures.h"
 #endif
@@ -123,5 +124,10 @@ std::optional<PreparedLogo> CliStepPreparer::Logo(
 }
 
 std::optional<std::string> CliStepPreparer::LineRateProblem(const std::string& key, int64_t rate) {
-    return NotALineRate(key, std::to_string(rate));
+    // Refused as the settings' own rate fields refuse it.
+    const SettingField field{key.c_str(), key.c_str(), "line rate", FieldKind::Rate, 0, 4};
+    const FieldReading reading = ReadField(field, {std::to_string(rate), key, ChoiceForm::Words});
+    if (reading.value)
+        return std::nullopt;
+    return reading.refusal;
 }

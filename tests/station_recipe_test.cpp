@@ -65,7 +65,7 @@ TEST_F(RecipeTest, EachKindOfProblemIsFoundBeforeAnythingIsSent) {
         {"a word para does not take", "[para]\ndensity = \"darkest\"\n", "--density"},
         {"a number para refuses", "[para]\nidle = 70000\n", "--idle: '70000' is outside 0..65535"},
         {"a key para does not have", "[para]\ncolour = 1\n", "--colour"},
-        {"a rate printers are not found at", "rate = 12345\n", "not one of the line rates"},
+        {"a rate printers are not found at", "rate = 12345\n", "rate: '12345' is not one of 9600"},
         {"bluetooth without its PIN", "[bluetooth]\nname = \"Till\"\n", "--pin is required"},
         {"an infrared protocol there is not", "[ir]\nprotocol = \"irda\"\n", "--protocol"},
         {"a range upside down", "[factory]\nmodel = \"M\"\nfirst = 10\nlast = 9\n",
