@@ -11,6 +11,10 @@
 
 #include "cli_request.h"
 
+// Exit status when the ledger cannot be used (its name locked by another
+// station, a network file system, a range that overlaps another recipe's).
+inline constexpr int kExitLedger = 1;
+
 struct StationOptions {
     // Only while parsing: the parser owns them and is gone when the command runs.
     CLI::App* command = nullptr;

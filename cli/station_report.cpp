@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kExitLedger = 1;
-
 nlohmann::json RowJson(const ReportRow& row) {
     nlohmann::json json;
     const std::vector<std::string> fields = ReportFields(row);

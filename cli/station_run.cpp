@@ -20,7 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kLedgerName = "station-ledger.sqlite";
-constexpr int kExitLedger = 1;
 constexpr int kExitCannotGoOn = 9;
 
 // Reads and checks the recipe whole; the problems are printed (or put in one
