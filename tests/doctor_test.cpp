@@ -94,17 +94,22 @@ TEST(Doctor, TheProgramExitsWithTheFailedChecksCodeAndTakesJsonAfterTheCommand) 
     EXPECT_NE(run.out.find("\"status\":\"failed\""), std::string::npos) << run.out;
 }
 
+// The worker's identify job on `port` at 9600 bit/s, to its end.
+void RunIdentifyAt9600(TestObserver& observer, TCommThread& worker, const std::string& port) {
+    observer.environment.portName = port;
+    observer.environment.portRate = 9600;
+    observer.environment.exeFolder = ::testing::TempDir();
+    ASSERT_TRUE(worker.StartJob(kJobIdentify));
+    ASSERT_TRUE(worker.JobDoneEvent().Wait(20000));
+}
+
 TEST(Doctor, AJobWithoutAReplySaysWhereThePrinterAnswers) {
     VirtualPrinter printer(SimOptions{.rate = 115200});
     std::string error;
     ASSERT_TRUE(printer.StartPty(error)) << error;
     TestObserver observer;
-    observer.environment.portName = printer.SlavePath();
-    observer.environment.portRate = 9600;
-    observer.environment.exeFolder = ::testing::TempDir();
     TCommThread worker(observer);
-    ASSERT_TRUE(worker.StartJob(kJobIdentify));
-    ASSERT_TRUE(worker.JobDoneEvent().Wait(20000));
+    ASSERT_NO_FATAL_FAILURE(RunIdentifyAt9600(observer, worker, printer.SlavePath()));
 
     EXPECT_EQ(worker.ErrorCode(), kErrorNoReply);
     const std::string reason = worker.FailureReason();
@@ -137,12 +142,8 @@ TEST(Doctor, AProgramHoldingThePortIsNamedInTheAccessCheckAndInAJobsFailure) {
     EXPECT_TRUE(line.Drain(50).empty());  // no identify was sent
 
     TestObserver observer;
-    observer.environment.portName = line.SlavePath();
-    observer.environment.portRate = 9600;
-    observer.environment.exeFolder = ::testing::TempDir();
     TCommThread worker(observer);
-    ASSERT_TRUE(worker.StartJob(kJobIdentify));
-    ASSERT_TRUE(worker.JobDoneEvent().Wait(20000));
+    ASSERT_NO_FATAL_FAILURE(RunIdentifyAt9600(observer, worker, line.SlavePath()));
     EXPECT_EQ(worker.ErrorCode(), kErrorNoReply);
     EXPECT_NE(worker.FailureReason().find("nothing arrives at any rate; cat (PID " + pid +
                                           ") holds the port too and may take the replies"),
