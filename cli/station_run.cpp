@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "cli_transfer.h"
+#include "keep_awake.h"
 #include "install_layout.h"
 #include "json_line.h"
 #include "path_text.h"
@@ -13,7 +15,9 @@
 #include "station.h"
 #include "station_command.h"
 #include "station_output.h"
+#include "station_screen.h"
 #include "station_steps.h"
+#include "terminal_screen.h"
 
 namespace {
 
@@ -141,8 +145,24 @@ int RunStation(const StationOptions& options, const CliRequest& request,
     settings.timing.settle = std::chrono::milliseconds(options.settleMs);
     settings.timing.reenumeration = std::chrono::milliseconds(options.reenumerateMs);
 
-    StationPrinter printer(request.json);
-    Station station(std::move(*plan), settings, preparer, printer);
+    // The operator's screen on a terminal; a pipe, a log or --json get one
+    // line (or object) per event.
+    const TerminalScreen terminal = StandardOutputScreen();
+    std::unique_ptr<StationSink> face;
+    if (terminal.inPlace && !request.json)
+        face = std::make_unique<StationScreen>(
+            StationScreenTitle{plan->recipeName, options.order, options.operatorName}, std::cout,
+            terminal.colour, [] { return StandardOutputColumns().value_or(80); });
+    else
+        face = std::make_unique<StationPrinter>(request.json);
+    const KeepAwake awake("printer-cli station is provisioning printers");
+    if (!awake.Problem().empty()) {
+        StationEvent warning;
+        warning.kind = StationEventKind::Warning;
+        warning.message = awake.Problem();
+        face->Event(warning);
+    }
+    Station station(std::move(*plan), settings, preparer, *face);
     try {
         station.Open();
         switch (station.Run(interrupted)) {

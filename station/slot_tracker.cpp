@@ -5,7 +5,7 @@ std::vector<SlotChange> SlotTracker::Update(Clock::time_point now, const SlotSca
     for (const auto& [name, link] : scan) {
         const auto found = slots_.find(name);
         if (found == slots_.end()) {
-            slots_[name] = Slot{link, SlotState::Settling, now, std::nullopt, false};
+            slots_[name] = Slot{link, SlotState::Settling, now, std::nullopt, false, false};
             changes.push_back({SlotChangeKind::Plugged, name, link});
             continue;
         }
@@ -34,13 +34,21 @@ std::vector<SlotChange> SlotTracker::Update(Clock::time_point now, const SlotSca
             ++it;
             continue;
         }
+        if (!slot.hubReset && HubWentDown()) {
+            for (auto& [name, other] : slots_)
+                other.hubReset = true;
+            SlotChange reset;
+            reset.kind = SlotChangeKind::HubReset;
+            reset.slots = static_cast<int>(slots_.size());
+            changes.push_back(reset);
+        }
         if (slot.state == SlotState::Busy) {
             slot.lost = true;
-            changes.push_back({SlotChangeKind::Lost, it->first, slot.link});
+            changes.push_back({SlotChangeKind::Lost, it->first, slot.link, slot.hubReset});
             ++it;
             continue;
         }
-        changes.push_back({SlotChangeKind::Removed, it->first, slot.link});
+        changes.push_back({SlotChangeKind::Removed, it->first, slot.link, slot.hubReset});
         it = slots_.erase(it);
     }
     for (auto& [name, slot] : slots_) {
@@ -51,6 +59,22 @@ std::vector<SlotChange> SlotTracker::Update(Clock::time_point now, const SlotSca
         }
     }
     return changes;
+}
+
+bool SlotTracker::HubWentDown() const {
+    if (slots_.size() < 2)
+        return false;  // one slot going is one unit taken out
+    std::optional<Clock::time_point> first, last;
+    bool unitRunning = false;
+    for (const auto& [name, slot] : slots_) {
+        if (!slot.missingSince || slot.lost)
+            return false;
+        first = first ? std::min(*first, *slot.missingSince) : *slot.missingSince;
+        last = last ? std::max(*last, *slot.missingSince) : *slot.missingSince;
+        unitRunning = unitRunning || slot.state == SlotState::Busy;
+    }
+    // Finished units all taken out at once are a tray emptied, not a reset.
+    return unitRunning && *last - *first <= kHubDropSpread;
 }
 
 std::vector<std::string> SlotTracker::ReadySlots() const {
@@ -75,7 +99,10 @@ std::vector<SlotChange> SlotTracker::UnitEnded(const std::string& name, bool pas
         return changes;
     Slot& slot = found->second;
     int& failures = failuresInARow_[name];
-    failures = passed ? 0 : failures + 1;
+    if (passed)
+        failures = 0;
+    else if (!slot.hubReset)
+        ++failures;
     if (failures >= kFailuresToFlag && flagged_.insert(name).second)
         changes.push_back({SlotChangeKind::Flagged, name, slot.link});
     if (!slot.lost) {
@@ -83,12 +110,12 @@ std::vector<SlotChange> SlotTracker::UnitEnded(const std::string& name, bool pas
         return changes;
     }
     if (slot.missingSince) {
-        changes.push_back({SlotChangeKind::Removed, name, slot.link});
+        changes.push_back({SlotChangeKind::Removed, name, slot.link, slot.hubReset});
         slots_.erase(found);
         return changes;
     }
     // Plugged again while the lost unit was still ending: a new unit.
-    slot = Slot{slot.link, SlotState::Settling, now, std::nullopt, false};
+    slot = Slot{slot.link, SlotState::Settling, now, std::nullopt, false, false};
     changes.push_back({SlotChangeKind::Plugged, name, slot.link});
     return changes;
 }

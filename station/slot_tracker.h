@@ -26,6 +26,11 @@ struct SlotTiming {
 // A slot fails this many units in a row, and it takes no more.
 inline constexpr int kFailuresToFlag = 3;
 
+// Slots that all go missing within this span went at once: a hub that lost
+// its power, or its upstream cable, takes every port with it, and udev
+// removes their links one by one.
+inline constexpr std::chrono::milliseconds kHubDropSpread{1000};
+
 enum class SlotChangeKind {
     Plugged,   // a new unit; it settles first
     Ready,     // settled: its unit may start
@@ -33,12 +38,18 @@ enum class SlotChangeKind {
     Removed,   // gone for good, with no unit running
     Lost,      // gone for good while its unit ran: that unit fails
     Flagged,   // kFailuresToFlag units failed in a row in it
+    HubReset,  // every slot went at once with a unit running: one change,
+               // no slot named, before the Lost and Removed it explains
 };
 
 struct SlotChange {
     SlotChangeKind kind = SlotChangeKind::Plugged;
     std::string slot;
     SlotLink link;
+    // Lost or Removed in a hub reset: said once by the HubReset change, and
+    // not the slot's failure.
+    bool hubReset = false;
+    int slots = 0;  // HubReset: how many slots went
 };
 
 enum class SlotState {
@@ -61,7 +72,8 @@ class SlotTracker {
     // The station started the unit of a Ready slot.
     void UnitStarted(const std::string& slot);
     // The unit of a Busy slot ended: the slot waits for it to be taken out,
-    // and is Flagged after its kFailuresToFlag-th failure in a row.
+    // and is Flagged after its kFailuresToFlag-th failure in a row (a unit
+    // lost in a hub reset does not count: the slot did nothing wrong).
     std::vector<SlotChange> UnitEnded(const std::string& slot, bool passed, Clock::time_point now);
 
     // When the next change falls due without a new link: a unit settled, a
@@ -78,8 +90,13 @@ class SlotTracker {
         SlotState state = SlotState::Settling;
         Clock::time_point since;  // plugged, or back after a gap
         std::optional<Clock::time_point> missingSince;
-        bool lost = false;  // gone for good while Busy
+        bool lost = false;      // gone for good while Busy
+        bool hubReset = false;  // went in a hub reset
     };
+
+    // Whether the slots missing now went together in a hub reset, judged
+    // when the first of them is gone for good.
+    bool HubWentDown() const;
 
     SlotTiming timing_;
     std::map<std::string, Slot> slots_;

@@ -135,8 +135,10 @@ StationEnd Station::Run(const std::atomic<bool>& stop) {
                                                        " is used up: no unit is taken");
             return StationEnd::RangeUsedUp;
         }
-        EmitStation(StationEventKind::Station,
-                    "serials " + plan_.serials->Describe() + ": " + std::to_string(left) + " left");
+        StationEvent event;
+        event.message = "serials " + plan_.serials->Describe() + ": " + std::to_string(left) + " left";
+        event.left = left;
+        Emit(event);
         WarnIfFewLeft(left);
     }
     auto nextScan = Clock::now();
@@ -196,6 +198,9 @@ void Station::Scan(SlotTracker::Clock::time_point now) {
 }
 
 void Station::Handle(const SlotChange& change) {
+    // The hub reset said it for every slot at once.
+    if (change.hubReset && change.kind == SlotChangeKind::Removed)
+        return;
     StationEvent event;
     event.kind = StationEventKind::Slot;
     event.slot = change.slot;
@@ -216,8 +221,16 @@ void Station::Handle(const SlotChange& change) {
             event.message = "unplugged while its unit ran: that unit fails";
             for (auto& unit : units_) {
                 if (unit->Slot() == change.slot)
-                    unit->RequestStop(UnitStop::Unplugged);
+                    unit->RequestStop(change.hubReset ? UnitStop::HubReset : UnitStop::Unplugged);
             }
+            break;
+        case SlotChangeKind::HubReset:
+            event.kind = StationEventKind::Warning;
+            event.hubReset = true;
+            event.port.clear();
+            event.message = "hub reset: all " + std::to_string(change.slots) +
+                            " slots went at once, and the units running in them fail; check "
+                            "the hub's power supply and its cable";
             break;
         case SlotChangeKind::Flagged:
             event.kind = StationEventKind::Warning;
@@ -227,6 +240,8 @@ void Station::Handle(const SlotChange& change) {
                             "no more units until the station restarts";
             break;
     }
+    if (change.hubReset)
+        return;
     Emit(event);
 }
 
@@ -271,9 +286,14 @@ void Station::StartUnits() {
         setup.logFolder = logFolder_;
         setup.reenumeration = settings_.timing.reenumeration;
         auto emit = [this](const StationEvent& event) {
-            Emit(event);
-            if (event.kind == StationEventKind::Serial)
-                WarnIfFewLeft(ledger_->NumbersLeft());
+            if (event.kind != StationEventKind::Serial) {
+                Emit(event);
+                return;
+            }
+            StationEvent serial = event;
+            serial.left = ledger_->NumbersLeft();
+            Emit(serial);
+            WarnIfFewLeft(serial.left);
         };
         auto ended = [this] {
             std::lock_guard<std::mutex> lock(wakeMutex_);

@@ -34,8 +34,10 @@ struct StationEvent {
     int32_t rate = 0;     // Unit (found): the rate it answered at
     int64_t done = 0;     // Progress
     int64_t total = 0;
-    double seconds = 0;    // Result: how long the unit took
-    bool flagged = false;  // Warning, Slot: the slot takes no more units
+    double seconds = 0;     // Result: how long the unit took
+    bool flagged = false;   // Warning, Slot: the slot takes no more units
+    bool hubReset = false;  // Warning: every slot went at once; Result: its unit went with them
+    int64_t left = -1;      // Station (start), Serial: serials left in the range; -1 unknown
 };
 
 class StationSink {

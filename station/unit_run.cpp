@@ -10,6 +10,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kCheckStopEveryMs = 50;
+// How often the station looks at its slots, at most.
+constexpr std::chrono::milliseconds kSlotScanSpan{500};
 // A unit's exit code as printer-cli's: 130 for a stop, the job's code else.
 constexpr int kStoppedExitCode = 130;
 constexpr int kCannotCarryOutExitCode = kErrorBadRequest;
@@ -80,6 +82,17 @@ void UnitRun::RequestStop(UnitStop why) {
     stopped_.notify_all();
 }
 
+std::string UnitRun::StopWords() const {
+    switch (static_cast<UnitStop>(stop_.load())) {
+        case UnitStop::Unplugged:
+            return "unplugged";
+        case UnitStop::HubReset:
+            return "hub reset";
+        default:
+            return "stopped";
+    }
+}
+
 StationEvent UnitRun::EventOf(StationEventKind kind, const std::string& message) const {
     StationEvent event;
     event.kind = kind;
@@ -124,8 +137,9 @@ void UnitRun::RunSteps() {
     for (const PlannedStep& step : plan_.steps) {
         current_ = step.kind;
         if (stop_ != static_cast<int>(UnitStop::None)) {
-            Finish(false, step.kind, "stopped before " + std::string(StepName(step.kind)),
-                   kStoppedExitCode);
+            const bool interrupted = stop_ == static_cast<int>(UnitStop::Interrupted);
+            Finish(false, step.kind, StopWords() + " before " + StepName(step.kind),
+                   interrupted ? kStoppedExitCode : kErrorPortOpen);
             return;
         }
         if (step.kind == StepKind::Factory) {
@@ -194,15 +208,17 @@ bool UnitRun::Factory() {
     return true;
 }
 
+bool UnitRun::PortPresent() const {
+    // A port name ("TCP/IP", "COM7") is nothing to look for in the file system.
+    std::error_code ec;
+    return setup_.port.is_relative() || fs::exists(setup_.port, ec);
+}
+
 bool UnitRun::WaitForPort() {
-    // A port name ("TCP/IP") is nothing to wait for.
-    if (setup_.port.is_relative())
-        return true;
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + setup_.reenumeration;
-    std::error_code ec;
     std::unique_lock<std::mutex> lock(waitMutex_);
-    while (!fs::exists(setup_.port, ec)) {
+    while (!PortPresent()) {
         if (stop_ != static_cast<int>(UnitStop::None) || Clock::now() >= deadline)
             return false;
         stopped_.wait_until(
@@ -211,10 +227,24 @@ bool UnitRun::WaitForPort() {
     return true;
 }
 
+void UnitRun::AwaitVerdict() {
+    using Clock = std::chrono::steady_clock;
+    // The window, then a scan's time for the station to look.
+    const auto deadline = Clock::now() + setup_.reenumeration + 2 * kSlotScanSpan;
+    std::unique_lock<std::mutex> lock(waitMutex_);
+    while (!PortPresent() && stop_ == static_cast<int>(UnitStop::None) &&
+           Clock::now() < deadline)
+        stopped_.wait_until(
+            lock, std::min(deadline, Clock::now() + std::chrono::milliseconds(kCheckStopEveryMs)));
+}
+
 bool UnitRun::Job(StepKind step, uint8_t jobCode) {
     current_ = step;
     if (!WaitForPort()) {
-        Finish(false, step, "unplugged before " + std::string(StepName(step)), kErrorPortOpen);
+        const bool interrupted = stop_ == static_cast<int>(UnitStop::Interrupted);
+        Finish(false, step, (stop_ == static_cast<int>(UnitStop::None) ? "unplugged" : StopWords()) +
+                                " before " + StepName(step),
+               interrupted ? kStoppedExitCode : kErrorPortOpen);
         return false;
     }
     JobEnvironment environment;
@@ -251,8 +281,13 @@ bool UnitRun::Job(StepKind step, uint8_t jobCode) {
     }
     const int code = worker_->ErrorCode();
     std::string reason = worker_->FailureReason();
-    if (stop_ == static_cast<int>(UnitStop::Unplugged))
-        reason = "unplugged during " + std::string(StepName(step)) + ": " + reason;
+    // A line that hung up with its port gone: was it taken out, or did the
+    // hub go? The station tells once it knows.
+    if (!PortPresent())
+        AwaitVerdict();
+    const UnitStop why = static_cast<UnitStop>(stop_.load());
+    if (why == UnitStop::Unplugged || why == UnitStop::HubReset)
+        reason = StopWords() + " during " + StepName(step) + ": " + reason;
     if (step == StepKind::Factory)
         reason += "; the printer may hold serial " + serial_;
     Finish(false, step, reason, code == kErrorStopped ? kStoppedExitCode : code);
@@ -288,5 +323,6 @@ void UnitRun::Finish(bool passed, StepKind step, const std::string& reason, int 
     event.reason = reason;
     event.log = PathText(log_);
     event.seconds = seconds;
+    event.hubReset = !passed && stop_ == static_cast<int>(UnitStop::HubReset);
     emit_(event);
 }

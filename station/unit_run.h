@@ -33,7 +33,7 @@ struct UnitSetup {
     std::chrono::milliseconds reenumeration{2000};
 };
 
-enum class UnitStop { None, Interrupted, Unplugged };
+enum class UnitStop { None, Interrupted, Unplugged, HubReset };
 
 struct UnitOutcome {
     bool passed = false;
@@ -71,6 +71,12 @@ class UnitRun {
     // One job on the worker; false with the unit ended as failed.
     bool Job(StepKind step, uint8_t jobCode);
     bool WaitForPort();
+    // After a failed job with the port gone: the station's word on it (an
+    // unplug, a hub reset) comes once the re-enumeration window has passed.
+    void AwaitVerdict();
+    bool PortPresent() const;
+    // Why the unit was asked to stop: "stopped", "unplugged", "hub reset".
+    std::string StopWords() const;
     void AppendJobLog();
     void Finish(bool passed, StepKind step, const std::string& reason, int exitCode);
     StationEvent EventOf(StationEventKind kind, const std::string& message) const;

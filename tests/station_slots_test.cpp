@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -179,3 +180,89 @@ TEST_F(ScriptedSlots, ThreeFailuresInARowFlagTheSlotUntilTheStationRestarts) {
 }
 
 }  // namespace
+
+// Which drops are a hub going down: every slot at once, a unit running in
+// one of them. Said once, before the slots' own changes, which it marks.
+TEST_F(ScriptedSlots, EverySlotGoingAtOnceWithAUnitRunningIsOneHubReset) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> busy;  // of a, b, c, all plugged
+        std::vector<std::pair<std::string, int>> unplugged;  // slot, ms after 2000
+        bool hubReset;
+    };
+    const std::vector<Case> cases = {
+        {"all three at once, two running", {"a", "b"}, {{"a", 0}, {"b", 0}, {"c", 0}}, true},
+        {"one after another within the spread", {"a"}, {{"a", 0}, {"b", 400}, {"c", 900}}, true},
+        {"spread over more than a second", {"a"}, {{"a", 0}, {"b", 500}, {"c", 1100}}, false},
+        {"two of three", {"a", "b"}, {{"a", 0}, {"b", 0}}, false},
+        {"a tray of finished units taken out", {}, {{"a", 0}, {"b", 0}, {"c", 0}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tracker_ = SlotTracker(kTiming);
+        start_ = Clock::now();
+        Plug("a", "ttyUSB0");
+        Plug("b", "ttyUSB1");
+        Plug("c", "ttyUSB2");
+        At(0);
+        At(1000);
+        for (const char* slot : {"a", "b", "c"}) {
+            tracker_.UnitStarted(slot);
+            if (std::find(c.busy.begin(), c.busy.end(), slot) == c.busy.end())
+                tracker_.UnitEnded(slot, true, start_ + milliseconds(1500));
+        }
+        std::vector<SlotChange> changes;
+        for (const auto& [slot, ms] : c.unplugged) {
+            Unplug(slot);
+            At(2000 + ms);
+        }
+        for (int ms = 2100 + c.unplugged.back().second; ms <= 6000; ms += 100) {
+            for (const SlotChange& change :
+                 tracker_.Update(start_ + milliseconds(ms), ScanSlotFolder(Folder())))
+                changes.push_back(change);
+        }
+        const auto resets = std::count_if(changes.begin(), changes.end(), [](const auto& change) {
+            return change.kind == SlotChangeKind::HubReset;
+        });
+        EXPECT_EQ(resets, c.hubReset ? 1 : 0);
+        for (const SlotChange& change : changes) {
+            if (change.kind == SlotChangeKind::HubReset) {
+                EXPECT_EQ(change.slots, 3);
+                // Before any slot it explains.
+                EXPECT_EQ(&change, &changes.front());
+            } else {
+                EXPECT_EQ(change.hubReset, c.hubReset) << change.slot;
+            }
+        }
+        for (const char* slot : {"a", "b", "c"})
+            fs::remove(Folder() / slot);
+    }
+}
+
+TEST_F(ScriptedSlots, UnitsLostInAHubResetDoNotFlagTheirSlot) {
+    int t = 0;
+    for (int round = 0; round < kFailuresToFlag; ++round) {
+        Plug("a", "ttyUSB0");
+        Plug("b", "ttyUSB1");
+        At(t);
+        At(t + 1000);
+        tracker_.UnitStarted("a");
+        tracker_.UnitStarted("b");
+        Unplug("a");
+        Unplug("b");
+        At(t + 1100);
+        std::vector<SlotChange> changes = tracker_.Update(start_ + milliseconds(t + 3100), {});
+        ASSERT_EQ(changes.size(), 3u);
+        EXPECT_EQ(changes[0].kind, SlotChangeKind::HubReset);
+        for (const char* slot : {"a", "b"}) {
+            // The slot empties, said by the hub reset already.
+            const auto ended = tracker_.UnitEnded(slot, false, start_ + milliseconds(t + 3200));
+            ASSERT_EQ(ended.size(), 1u);
+            EXPECT_EQ(ended[0].kind, SlotChangeKind::Removed);
+            EXPECT_TRUE(ended[0].hubReset);
+        }
+        t += 4000;
+    }
+    EXPECT_FALSE(tracker_.Flagged("a"));
+    EXPECT_FALSE(tracker_.Flagged("b"));
+}

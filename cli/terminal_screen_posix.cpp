@@ -1,0 +1,22 @@
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "terminal_screen.h"
+
+TerminalScreen StandardOutputScreen() {
+    const char* term = std::getenv("TERM");
+    TerminalScreen screen;
+    screen.inPlace = isatty(STDOUT_FILENO) != 0 && term && *term && std::strcmp(term, "dumb") != 0;
+    screen.colour = screen.inPlace && !std::getenv("NO_COLOR");
+    return screen;
+}
+
+std::optional<int> StandardOutputColumns() {
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+        return std::nullopt;
+    return static_cast<int>(size.ws_col);
+}
