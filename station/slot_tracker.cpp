@@ -86,6 +86,24 @@ std::vector<std::string> SlotTracker::ReadySlots() const {
     return ready;
 }
 
+std::vector<std::string> SlotTracker::SettlingSlots() const {
+    std::vector<std::string> settling;
+    for (const auto& [name, slot] : slots_) {
+        if (slot.state == SlotState::Settling && !slot.missingSince && !flagged_.contains(name))
+            settling.push_back(name);
+    }
+    return settling;
+}
+
+std::vector<SlotChange> SlotTracker::Settled(const std::string& name) {
+    const auto found = slots_.find(name);
+    if (found == slots_.end() || found->second.state != SlotState::Settling ||
+        found->second.missingSince || flagged_.contains(name))
+        return {};
+    found->second.state = SlotState::Ready;
+    return {{SlotChangeKind::Ready, name, found->second.link}};
+}
+
 void SlotTracker::UnitStarted(const std::string& slot) {
     if (const auto found = slots_.find(slot); found != slots_.end())
         found->second.state = SlotState::Busy;

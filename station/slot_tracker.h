@@ -69,6 +69,11 @@ class SlotTracker {
     std::vector<SlotChange> Update(Clock::time_point now, const SlotScan& scan);
     // The slots whose unit may start, in name order; never a flagged one.
     std::vector<std::string> ReadySlots() const;
+    // The slots settling now that are there (not missing, not flagged).
+    std::vector<std::string> SettlingSlots() const;
+    // A settling slot's printer answered: it is ready before its settle
+    // time is over. The Ready change, or nothing.
+    std::vector<SlotChange> Settled(const std::string& slot);
     // The station started the unit of a Ready slot.
     void UnitStarted(const std::string& slot);
     // The unit of a Busy slot ended: the slot waits for it to be taken out,

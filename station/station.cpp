@@ -56,7 +56,9 @@ Station::Station(StationPlan plan, StationSettings settings, StepPreparer& prepa
 
 Station::~Station() {
     units_.clear();  // each waits for its thread
+    watch_.reset();
     identify_.reset();
+    probes_.reset();
     if (!downloadFolder_.empty()) {
         std::error_code ec;
         fs::remove_all(downloadFolder_, ec);
@@ -97,6 +99,14 @@ void Station::Open() {
     if (settings_.presence == Presence::Identify)
         identify_ =
             std::make_unique<IdentifyPresence>(settings_.ports, plan_.findRates, logFolder_);
+    else
+        watch_ = std::make_unique<SlotWatch>(settings_.slotsFolder, [this] {
+            slotsChanged_ = true;
+            Wake();
+        });
+    if (settings_.presence == Presence::Links && settings_.timing.settle.count() > 0)
+        probes_ = std::make_unique<SettleProbes>(plan_.rate, logFolder_, settings_.identity.name,
+                                                 [this] { Wake(); });
 }
 
 void Station::WriteDownloadFiles() {
@@ -153,13 +163,16 @@ StationEnd Station::Run(const std::atomic<bool>& stop) {
         ReapUnits(Clock::now());
         // Every 500 ms, and when a unit settles or a gap ends in between.
         const auto due = tracker_.NextDeadline();
-        if (Clock::now() >= nextScan || (due && Clock::now() >= *due)) {
+        if (Clock::now() >= nextScan || (due && Clock::now() >= *due) ||
+            slotsChanged_.exchange(false)) {
             Scan(Clock::now());
             nextScan = Clock::now() + kSlotScanEvery;
         }
         const bool taking = !stopping_ && !usedUp_ && !ledgerFailed_;
-        if (taking)
+        if (taking) {
+            ProbeSettling();
             StartUnits();
+        }
         if (!taking && units_.empty())
             break;
         std::unique_lock<std::mutex> lock(wakeMutex_);
@@ -273,10 +286,31 @@ void Station::ReapUnits(SlotTracker::Clock::time_point now) {
     }
 }
 
+void Station::Wake() {
+    std::lock_guard<std::mutex> lock(wakeMutex_);
+    unitEnded_ = true;
+    wake_.notify_one();
+}
+
+void Station::ProbeSettling() {
+    if (!probes_)
+        return;
+    for (const std::string& slot : probes_->Answered()) {
+        for (const SlotChange& change : tracker_.Settled(slot))
+            Handle(change);
+    }
+    std::map<std::string, fs::path> settling;
+    for (const std::string& slot : tracker_.SettlingSlots())
+        settling[slot] = tracker_.LinkOf(slot)->link;
+    probes_->Probe(settling);
+}
+
 void Station::StartUnits() {
     for (const std::string& slot : tracker_.ReadySlots()) {
         if (identify_ && identify_->Polling(slot))
             continue;  // the poll has the port; next round
+        if (probes_ && probes_->Probing(slot))
+            continue;  // a settle query has it
         const auto link = tracker_.LinkOf(slot);
         UnitSetup setup;
         setup.slot = slot;
@@ -295,11 +329,7 @@ void Station::StartUnits() {
             Emit(serial);
             WarnIfFewLeft(serial.left);
         };
-        auto ended = [this] {
-            std::lock_guard<std::mutex> lock(wakeMutex_);
-            unitEnded_ = true;
-            wake_.notify_one();
-        };
+        auto ended = [this] { Wake(); };
         auto unit =
             std::make_unique<UnitRun>(plan_, *ledger_, preparer_, emit, std::move(setup), ended);
         tracker_.UnitStarted(slot);

@@ -15,7 +15,9 @@
 #include "identify_presence.h"
 #include "ledger.h"
 #include "recipe_plan.h"
+#include "settle_probe.h"
 #include "slot_tracker.h"
+#include "slot_watch.h"
 #include "station_events.h"
 #include "step_preparer.h"
 #include "unit_run.h"
@@ -68,6 +70,9 @@ class Station {
     void Handle(const SlotChange& change);
     void ReapUnits(SlotTracker::Clock::time_point now);
     void StartUnits();
+    // Settling slots whose printer answers are ready at once.
+    void ProbeSettling();
+    void Wake();
     void WriteDownloadFiles();
     // Says once that 5% or less of the range is left.
     void WarnIfFewLeft(int64_t left);
@@ -82,6 +87,9 @@ class Station {
     std::filesystem::path downloadFolder_;
     SlotTracker tracker_;
     std::unique_ptr<IdentifyPresence> identify_;
+    std::unique_ptr<SettleProbes> probes_;
+    std::unique_ptr<SlotWatch> watch_;
+    std::atomic<bool> slotsChanged_{false};
     std::vector<std::unique_ptr<UnitRun>> units_;
 
     std::mutex wakeMutex_;
