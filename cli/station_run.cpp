@@ -10,6 +10,7 @@
 #include "path_text.h"
 #include "rate_recovery.h"
 #include "recipe_plan.h"
+#include "serial_environment.h"
 #include "station.h"
 #include "station_command.h"
 #include "station_output.h"
@@ -142,6 +143,13 @@ int RunStation(const StationOptions& options, const CliRequest& request,
     settings.timing.reenumeration = std::chrono::milliseconds(options.reenumerateMs);
 
     StationPrinter printer(request.json);
+    // What would get in the way of the ports to come, said before the first.
+    for (const EnvironmentWarning& warning : SerialEnvironmentWarnings()) {
+        StationEvent event;
+        event.kind = StationEventKind::Warning;
+        event.message = warning.reason + "; to do: " + warning.action;
+        printer.Event(event);
+    }
     Station station(std::move(*plan), settings, preparer, printer);
     try {
         station.Open();
