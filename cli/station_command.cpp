@@ -46,7 +46,11 @@ CommandEntry AddStationCommand(CLI::App& app) {
     options->report = report;
     report->add_option("--ledger", options->ledger, "the ledger")->required();
     report->add_flag("--csv", options->csv, "RFC 4180 CSV with a header row");
-    report->add_flag("--json", options->json, "one JSON object a unit");
+    report->add_flag("--json", options->json,
+                     "one JSON object a unit (with --summary: one in all)");
+    report->add_flag("--summary", options->summary,
+                     "units, passes, failures by reason, the serials used and units per hour, "
+                     "in place of the rows");
     report->add_option("--since", options->since,
                        "only units started at this UTC time or later (2024-05-01, "
                        "2024-05-01T09:30)");
@@ -56,6 +60,8 @@ CommandEntry AddStationCommand(CLI::App& app) {
                 if (options->reportChosen) {
                     if (options->csv && options->json)
                         return "station report: --csv or --json, not both";
+                    if (options->csv && options->summary)
+                        return "station report: --csv or --summary, not both";
                     return std::nullopt;
                 }
                 if (options->recipe.empty())
