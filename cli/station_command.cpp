@@ -41,8 +41,9 @@ CommandEntry AddStationCommand(CLI::App& app) {
     command->add_option("--settle-ms", options->settleMs)->group("");
     command->add_option("--reenumerate-ms", options->reenumerateMs)->group("");
 
-    CLI::App* report =
-        command->add_subcommand("report", "print the ledger one row a unit (opened read-only)");
+    CLI::App* report = command->add_subcommand("report",
+                                               "print the ledger one row a unit, or its summary "
+                                               "(opened read-only)");
     options->report = report;
     report->add_option("--ledger", options->ledger, "the ledger")->required();
     report->add_flag("--csv", options->csv, "RFC 4180 CSV with a header row");
