@@ -1,18 +1,14 @@
 #include "doctor_checks.h"
 
-#include <cstdio>
-
 #include "error_codes.h"
 #include "failure_advice.h"
 #include "my_uart.h"
 #include "port_diagnosis.h"
 #include "port_holders.h"
 #include "printer_link.h"
+#include "serial_environment.h"
 
 namespace {
-
-// Blocks of a 64 KiB transfer: each waits for the adapter's latency timer.
-constexpr int kBlocksOf64KiB = 65536 / 256;
 
 std::string RateList(const std::vector<RateFinding>& rates) {
     std::string text;
@@ -89,12 +85,7 @@ bool CheckAccess(DoctorReport& report, const PortAccessCheck& access) {
             return false;
         case PortAccess::Denied:
             Add(report, "access", CheckStatus::Failed, "this user may not open the port",
-                "add your user to the group '" +
-                    (access.detail.empty() ? std::string("dialout") : access.detail) +
-                    "' (sudo usermod -aG " +
-                    (access.detail.empty() ? std::string("dialout") : access.detail) +
-                    " $USER) and log in again",
-                kErrorPortOpen);
+                JoinGroupAdvice(access.detail.empty() ? "dialout" : access.detail), kErrorPortOpen);
             return false;
         case PortAccess::NotSerial:
             Add(report, "access", CheckStatus::Failed, report.port + " is not a serial port",
@@ -114,15 +105,12 @@ void CheckLatency(DoctorReport& report) {
     if (!timer)
         return;  // not an adapter with a latency timer
     const std::string ms = std::to_string(timer->ms) + " ms";
-    if (timer->ms <= 2) {
+    if (timer->ms <= kLatencyTimerLimitMs) {
         Add(report, "latency", CheckStatus::Ok, "the adapter's latency timer is " + ms);
         return;
     }
-    char cost[96];
-    std::snprintf(cost, sizeof cost, "every block waits for it: about %.1f s more for 64 KiB",
-                  timer->ms * kBlocksOf64KiB / 1000.0);
     Add(report, "latency", CheckStatus::Warning,
-        "the adapter's latency timer is " + ms + ", " + cost,
+        "the adapter's latency timer is " + ms + ", " + LatencyCost(timer->ms),
         "set it to 1 ms: " + timer->howToLower);
 }
 

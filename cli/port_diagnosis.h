@@ -37,6 +37,12 @@ struct LatencyTimer {
 
 std::optional<LatencyTimer> AdapterLatencyTimer(const std::string& name);
 
+// One port's, for the list of every adapter's.
+struct PortLatencyTimer {
+    std::string port;  // "/dev/ttyUSB0", "COM5"
+    LatencyTimer timer;
+};
+
 // The operating system and its version, for a report sent from the field.
 std::string SystemDescription();
 

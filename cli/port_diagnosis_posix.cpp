@@ -13,6 +13,7 @@
 
 #include "my_uart.h"
 #include "port_diagnosis.h"
+#include "sysfs_latency.h"
 
 namespace fs = std::filesystem;
 
@@ -101,13 +102,7 @@ std::optional<LatencyTimer> AdapterLatencyTimer(const std::string& name) {
     const fs::path device = fs::canonical(TMyUart::DevicePath(name), ec);
     if (ec)
         return std::nullopt;
-    const fs::path file =
-        fs::path("/sys/bus/usb-serial/devices") / device.filename() / "latency_timer";
-    const std::string text = ReadFirstLine(file);
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    return LatencyTimer{std::stoi(text), "echo 1 | sudo tee " + file.string() +
-                                             " (until unplugged; a udev rule keeps it)"};
+    return SysfsLatencyTimer("/sys", device.filename().string());
 }
 
 std::string SystemDescription() {

@@ -12,6 +12,7 @@
 #include "my_uart.h"
 #include "port_diagnosis.h"
 #include "win32_error_text.h"
+#include "win32_ftdi_latency.h"
 
 namespace {
 
@@ -47,17 +48,6 @@ std::string ProblemText(ULONG problem) {
         default:
             return "problem code " + std::to_string(problem);
     }
-}
-
-std::string RegistryText(HKEY key, const char* value) {
-    char buffer[256] = {};
-    DWORD type = 0;
-    DWORD size = sizeof buffer - 1;
-    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return {};
-    return buffer;
 }
 
 }  // namespace
@@ -109,39 +99,11 @@ std::vector<AdapterWithoutPort> AdaptersWithoutPort() {
 }
 
 std::optional<LatencyTimer> AdapterLatencyTimer(const std::string& name) {
-    // FTDI's driver keeps each port's settings under FTDIBUS\<device>\0000.
-    HKEY bus = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS", 0, KEY_READ,
-                      &bus) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::optional<LatencyTimer> timer;
-    char device[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof device;
-        if (RegEnumKeyExA(bus, i, device, &size, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        HKEY parameters = nullptr;
-        const std::string path = std::string(device) + "\\0000\\Device Parameters";
-        if (RegOpenKeyExA(bus, path.c_str(), 0, KEY_READ, &parameters) != ERROR_SUCCESS)
-            continue;
-        DWORD latency = 0;
-        DWORD type = 0;
-        DWORD latencySize = sizeof latency;
-        if (Lower(RegistryText(parameters, "PortName")) == Lower(name) &&
-            RegQueryValueExA(parameters, "LatencyTimer", nullptr, &type,
-                             reinterpret_cast<BYTE*>(&latency), &latencySize) == ERROR_SUCCESS &&
-            type == REG_DWORD) {
-            timer = LatencyTimer{static_cast<int>(latency),
-                                 "Device Manager > Ports > " + name +
-                                     " > Properties > Port Settings > Advanced > Latency Timer: 1"};
-        }
-        RegCloseKey(parameters);
-        if (timer)
-            break;
+    for (const PortLatencyTimer& found : FtdiLatencyTimers()) {
+        if (Lower(found.port) == Lower(name))
+            return found.timer;
     }
-    RegCloseKey(bus);
-    return timer;
+    return std::nullopt;
 }
 
 std::string SystemDescription() {

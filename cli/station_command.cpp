@@ -41,12 +41,17 @@ CommandEntry AddStationCommand(CLI::App& app) {
     command->add_option("--settle-ms", options->settleMs)->group("");
     command->add_option("--reenumerate-ms", options->reenumerateMs)->group("");
 
-    CLI::App* report =
-        command->add_subcommand("report", "print the ledger one row a unit (opened read-only)");
+    CLI::App* report = command->add_subcommand("report",
+                                               "print the ledger one row a unit, or its summary "
+                                               "(opened read-only)");
     options->report = report;
     report->add_option("--ledger", options->ledger, "the ledger")->required();
     report->add_flag("--csv", options->csv, "RFC 4180 CSV with a header row");
-    report->add_flag("--json", options->json, "one JSON object a unit");
+    report->add_flag("--json", options->json,
+                     "one JSON object a unit (with --summary: one in all)");
+    report->add_flag("--summary", options->summary,
+                     "units, passes, failures by reason, the serials used and units per hour, "
+                     "in place of the rows");
     report->add_option("--since", options->since,
                        "only units started at this UTC time or later (2024-05-01, "
                        "2024-05-01T09:30)");
@@ -56,6 +61,8 @@ CommandEntry AddStationCommand(CLI::App& app) {
                 if (options->reportChosen) {
                     if (options->csv && options->json)
                         return "station report: --csv or --json, not both";
+                    if (options->csv && options->summary)
+                        return "station report: --csv or --summary, not both";
                     return std::nullopt;
                 }
                 if (options->recipe.empty())

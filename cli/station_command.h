@@ -2,7 +2,7 @@
 //   station RECIPE [--slots DIR | --port P ...] [--ledger FILE] [--station NAME]
 //                  [--order WORK-ORDER] [--operator NAME] [--json]
 //   station --check RECIPE
-//   station report --ledger FILE [--csv | --json] [--since TIME]
+//   station report --ledger FILE [--csv | --json] [--summary] [--since TIME]
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -34,6 +34,7 @@ struct StationOptions {
     // report
     bool csv = false;
     bool json = false;
+    bool summary = false;
     std::string since;
 };
 

@@ -12,6 +12,7 @@
 #include "path_text.h"
 #include "rate_recovery.h"
 #include "recipe_plan.h"
+#include "serial_environment.h"
 #include "station.h"
 #include "station_command.h"
 #include "station_output.h"
@@ -155,13 +156,18 @@ int RunStation(const StationOptions& options, const CliRequest& request,
             terminal.colour, [] { return StandardOutputColumns().value_or(80); });
     else
         face = std::make_unique<StationPrinter>(request.json);
-    const KeepAwake awake("printer-cli station is provisioning printers");
-    if (!awake.Problem().empty()) {
+    const auto warn = [&face](const std::string& message) {
         StationEvent warning;
         warning.kind = StationEventKind::Warning;
-        warning.message = awake.Problem();
+        warning.message = message;
         face->Event(warning);
-    }
+    };
+    // What would get in the way of the ports to come, said before the first.
+    for (const EnvironmentWarning& warning : SerialEnvironmentWarnings())
+        warn(warning.reason + "; to do: " + warning.action);
+    const KeepAwake awake("printer-cli station is provisioning printers");
+    if (!awake.Problem().empty())
+        warn(awake.Problem());
     Station station(std::move(*plan), settings, preparer, *face);
     try {
         station.Open();

@@ -1,9 +1,9 @@
-# What `cmake --install` puts where: the programs in bin, the sounds and the
-# default configuration in share/printer-tool, the desktop entry with its
-# icons, the copyright and changelog in share/doc/printer-tool, and man pages
-# written from the programs' own --help at build time. An installed copy
-# finds share/printer-tool beside its bin folder, which is what makes it keep
-# its files in the user's folders (window/install_layout.h).
+# What `cmake --install` puts where: the programs in bin, the sounds, the
+# default configuration and the udev rule in share/printer-tool, the desktop
+# entry with its icons, the copyright and changelog in share/doc/printer-tool,
+# and man pages written from the programs' own --help at build time. An
+# installed copy finds share/printer-tool beside its bin folder, which is
+# what makes it keep its files in the user's folders (window/install_layout.h).
 include(GNUInstallDirs)
 
 set(PT_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/printer-tool)
@@ -38,6 +38,11 @@ endif()
 # share/printer-tool is what marks an installation, so printer-cli alone
 # installs it too.
 install(DIRECTORY DESTINATION ${PT_SHARE_DIR})
+# The udev rule for the USB serial adapters, as a file to copy: a rule that
+# changes how the system treats every such adapter is the admin's choice.
+if(NOT WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/udev/60-printer-station.rules DESTINATION ${PT_SHARE_DIR})
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/data/package/copyright ${CMAKE_BINARY_DIR}/doc/copyright
                @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/doc/copyright DESTINATION ${PT_DOC_DIR})

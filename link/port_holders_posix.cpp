@@ -12,15 +12,17 @@
 #include <iterator>
 
 #include "port_holders.h"
+#include "proc_processes.h"
 
 namespace {
 
-// Programs that open serial ports by themselves: a modem manager probes
-// every new port, brltty takes USB serial adapters for Braille displays,
-// gpsd the ports it was given.
-constexpr const char* kPortTakers[] = {"ModemManager", "brltty", "gpsd"};
+// Programs that open serial ports by themselves: those that take new ones
+// (a modem manager, brltty), and gpsd the ports it was given.
+bool TakesSerialPorts(const std::string& name) {
+    return ProbesNewPorts(name) || name == "gpsd";
+}
 
-bool IsPid(const char* name) {
+bool IsDescriptor(const char* name) {
     return *name != '\0' && std::all_of(name, name + std::char_traits<char>::length(name),
                                         [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -77,7 +79,8 @@ FdScan ScanDescriptors(const std::string& processFolder, const struct stat& port
     while (const dirent* entry = readdir(folder)) {
         struct stat target {};
         // stat follows the link to what the descriptor has open.
-        if (!IsPid(entry->d_name) || stat((fdFolder + "/" + entry->d_name).c_str(), &target) != 0)
+        if (!IsDescriptor(entry->d_name) ||
+            stat((fdFolder + "/" + entry->d_name).c_str(), &target) != 0)
             continue;
         holdsPort = holdsPort || SameDevice(target, port);
         holdsMaster = holdsMaster || IsMasterOf(processFolder, entry->d_name, target, ptyIndex);
@@ -116,37 +119,23 @@ PortHolders FindPortHolders(const std::string& devicePath, const std::string& pr
     // The name systemd's serial-getty@ uses: "ttyS0", "pts/3".
     const std::string device =
         devicePath.rfind("/dev/", 0) == 0 ? devicePath.substr(5) : devicePath;
-    DIR* processes = opendir(procRoot.c_str());
-    if (processes == nullptr)
-        return found;  // no /proc: nothing can be known
     const int self = static_cast<int>(getpid());
-    while (const dirent* entry = readdir(processes)) {
-        if (!IsPid(entry->d_name))
+    // In PID order, so the holders and suspects are too.
+    for (const ProcessEntry& process : ListProcesses(procRoot)) {
+        if (process.pid == self)
             continue;
-        const int pid = std::stoi(entry->d_name);
-        if (pid == self)
-            continue;
-        const std::string folder = procRoot + "/" + entry->d_name;
-        const FdScan scan = ScanDescriptors(folder, port);
+        const FdScan scan = ScanDescriptors(process.folder, port);
         if (scan == FdScan::Gone || scan == FdScan::DoesNotHold)
             continue;
-        std::string name = ReadText(folder + "/comm");
-        name.erase(std::find(name.begin(), name.end(), '\n'), name.end());
         if (scan == FdScan::Holds) {
-            found.holders.push_back({pid, name});
+            found.holders.push_back({process.pid, process.name});
             continue;
         }
         ++found.unreadable;
-        if (GettyOnPort(name, folder, device, devicePath)) {
-            found.suspects.push_back({pid, "serial-getty@" + device});
-        } else if (std::find(std::begin(kPortTakers), std::end(kPortTakers), name) !=
-                   std::end(kPortTakers)) {
-            found.suspects.push_back({pid, name});
-        }
+        if (GettyOnPort(process.name, process.folder, device, devicePath))
+            found.suspects.push_back({process.pid, "serial-getty@" + device});
+        else if (TakesSerialPorts(process.name))
+            found.suspects.push_back({process.pid, process.name});
     }
-    closedir(processes);
-    const auto byPid = [](const PortHolder& a, const PortHolder& b) { return a.pid < b.pid; };
-    std::sort(found.holders.begin(), found.holders.end(), byPid);
-    std::sort(found.suspects.begin(), found.suspects.end(), byPid);
     return found;
 }

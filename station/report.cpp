@@ -44,7 +44,8 @@ Report ReadReport(const fs::path& ledger, const std::string& since) {
     Statement rows(db,
                    "SELECT unit, station, work_order, operator, slot, port, usb_id, usb_serial, "
                    "found_rate, started, ended, serial, state, step, reason, exit_code, "
-                   "recipe_sha256, log, identity FROM units WHERE started >= ?1 ORDER BY unit");
+                   "recipe_sha256, log, identity, range_id, model, number FROM units "
+                   "WHERE started >= ?1 ORDER BY unit");
     rows.Bind(1, since);
     Report report;
     std::map<std::string, bool> live;  // station -> its process runs
@@ -69,6 +70,9 @@ Report ReadReport(const fs::path& ledger, const std::string& since) {
         row.recipeSha256 = rows.Text(16);
         row.log = rows.Text(17);
         row.identity = rows.Text(18);
+        row.rangeId = rows.OptionalInteger(19);
+        row.model = rows.Text(20);
+        row.number = rows.OptionalInteger(21);
         const auto found = kResults.find(state);
         if (found == kResults.end())
             throw LedgerError("unit " + std::to_string(row.unit) + " has the unknown state '" +

@@ -28,6 +28,10 @@ struct ReportRow {
     std::string recipeSha256;
     std::string log;
     std::string identity;
+    // The serial's range, model and number in it; none before one was given.
+    std::optional<int64_t> rangeId;
+    std::string model;
+    std::optional<int64_t> number;
 };
 
 struct Report {

@@ -16,7 +16,7 @@ std::string UtcText(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-std::optional<std::string> ParseUtcText(const std::string& text) {
+std::optional<std::chrono::system_clock::time_point> ParseUtcTime(const std::string& text) {
     int year = 0;
     unsigned month = 0;
     unsigned day = 0;
@@ -42,5 +42,12 @@ std::optional<std::string> ParseUtcText(const std::string& text) {
         return std::nullopt;
     const auto time = std::chrono::sys_days(date) + std::chrono::hours(hour) +
                       std::chrono::minutes(minute) + std::chrono::seconds(second);
-    return UtcText(std::chrono::system_clock::time_point(time));
+    return std::chrono::system_clock::time_point(time);
+}
+
+std::optional<std::string> ParseUtcText(const std::string& text) {
+    const auto time = ParseUtcTime(text);
+    if (!time)
+        return std::nullopt;
+    return UtcText(*time);
 }

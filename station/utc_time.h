@@ -15,3 +15,5 @@ inline std::string UtcNow() {
 // "2024-05-01 09:30:00Z"; taken as UTC) in the ledger's form; nothing when
 // it is none of those.
 std::optional<std::string> ParseUtcText(const std::string& text);
+// The same as a time.
+std::optional<std::chrono::system_clock::time_point> ParseUtcTime(const std::string& text);

@@ -1,11 +1,13 @@
 // The station's small pure parts: digests that pin files, the CSV the
-// report writes, the times it filters by, and how serials are spelled.
+// report writes and its summary, the times it filters by, and how serials
+// are spelled.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "report.h"
+#include "report_summary.h"
 #include "serial_range.h"
 #include "sha256.h"
 #include "utc_time.h"
@@ -102,6 +104,136 @@ TEST(StationSerialRange, SpellsChecksAndComparesRanges) {
     // 18 digits: the share is worked out without overflowing.
     EXPECT_FALSE(FewLeft({"M", "", 0, 0, 999999999999999999}, 999999999999999990));
     EXPECT_TRUE(FewLeft({"M", "", 0, 0, 999999999999999999}, 50000000000000000));
+}
+
+// A unit of the report: its result, where and why it failed, its serial.
+ReportRow Unit(int64_t unit, const char* result, const char* start, const char* end,
+               const char* step = "", const char* reason = "", const char* serial = "",
+               int64_t number = 0, int64_t range = 1, const char* model = "ZDV 7714") {
+    ReportRow row;
+    row.unit = unit;
+    row.result = result;
+    row.start = start;
+    row.end = end;
+    row.step = step;
+    row.reason = reason;
+    row.serial = serial;
+    if (*serial != '\0') {
+        row.number = number;
+        row.rangeId = range;
+        row.model = model;
+    }
+    return row;
+}
+
+TEST(StationReportSummary, GroupsFailuresByStepAndFaultAndFindsTheSerialsUsedAndThePace) {
+    const std::vector<ReportRow> rows = {
+        Unit(1, "pass", "2024-05-01T09:00:00Z", "2024-05-01T09:01:00Z", "", "", "ZD001000", 1000),
+        // One fault of two units: only the block, address and port differ.
+        Unit(2, "fail", "2024-05-01T09:02:00Z", "2024-05-01T09:03:00Z", "firmware",
+             "no reply to block 12 of 256 at 0x003000 on /dev/ttyUSB3 at 115200 bit/s after 3 "
+             "tries"),
+        Unit(3, "fail", "2024-05-01T09:04:00Z", "2024-05-01T09:05:00Z", "firmware",
+             "no reply to block 40 of 256 at 0x00a000 on /dev/ttyUSB1 at 115200 bit/s after 3 "
+             "tries"),
+        // A failed unit that was given a serial first.
+        Unit(4, "fail", "2024-05-01T09:06:00Z", "2024-05-01T09:07:00Z", "factory",
+             "unplugged during factory: the line hung up; the printer may hold serial ZD001001",
+             "ZD001001", 1001),
+        // A station killed and not restarted: no end.
+        Unit(5, "void", "2024-05-01T09:08:00Z", "", "", "", "ZD001002", 1002),
+        Unit(6, "unknown", "2024-05-01T09:09:00Z", "2024-05-01T09:10:00Z", "factory", "",
+             "ZD001003", 1003),
+        Unit(7, "fail", "2024-05-01T09:11:00Z", "2024-05-01T09:12:00Z", "identify",
+             "the device on /dev/ttyUSB0 at 9600 bit/s answered 'MODEM 01', not a supported "
+             "printer"),
+        // The same words at another rate: another fault.
+        Unit(8, "fail", "2024-05-01T09:13:00Z", "2024-05-01T09:14:00Z", "firmware",
+             "no reply to block 12 of 256 at 0x003000 on /dev/ttyUSB3 at 230400 bit/s after 3 "
+             "tries"),
+        // Another range, given out of order by two stations: by number, not as text.
+        Unit(9, "pass", "2024-05-01T09:15:00Z", "2024-05-01T10:00:00Z", "", "", "1000", 1000, 2,
+             "ZDV 9000"),
+        Unit(10, "pass", "2024-05-01T09:16:00Z", "2024-05-01T09:59:00Z", "", "", "999", 999, 2,
+             "ZDV 9000"),
+    };
+    const ReportSummary summary = SummarizeReport(rows);
+    EXPECT_EQ(summary.units, 10);
+    EXPECT_EQ(summary.passed, 3);
+    EXPECT_EQ(summary.failed, 5);
+    EXPECT_EQ(summary.voided, 1);
+    EXPECT_EQ(summary.unknown, 1);
+
+    struct Group {
+        std::string step;
+        std::string reason;
+        std::vector<int64_t> units;
+    };
+    const std::vector<Group> groups = {
+        {"firmware", "no reply to block … of … at … on … at 115200 bit/s after … tries", {2, 3}},
+        {"factory",
+         "unplugged during factory: the line hung up; the printer may hold serial …",
+         {4}},
+        {"identify",
+         "the device on … at 9600 bit/s answered 'MODEM …', not a supported printer",
+         {7}},
+        {"firmware", "no reply to block … of … at … on … at 230400 bit/s after … tries", {8}},
+    };
+    ASSERT_EQ(summary.failures.size(), groups.size());
+    for (size_t i = 0; i < groups.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(summary.failures[i].step, groups[i].step);
+        EXPECT_EQ(summary.failures[i].reason, groups[i].reason);
+        EXPECT_EQ(summary.failures[i].units, groups[i].units);
+    }
+
+    ASSERT_EQ(summary.serials.size(), 2u);
+    const SerialsUsed& first = summary.serials[0];
+    EXPECT_EQ(first.model, "ZDV 7714");
+    EXPECT_EQ(first.lowest, "ZD001000");
+    EXPECT_EQ(first.highest, "ZD001003");
+    EXPECT_EQ(first.given, 4);
+    EXPECT_EQ(first.voids, std::vector<std::string>{"ZD001002"});
+    EXPECT_EQ(first.unknowns, std::vector<std::string>{"ZD001003"});
+    const SerialsUsed& second = summary.serials[1];
+    EXPECT_EQ(second.model, "ZDV 9000");
+    EXPECT_EQ(second.lowest, "999");
+    EXPECT_EQ(second.highest, "1000");
+    EXPECT_EQ(second.given, 2);
+    EXPECT_TRUE(second.voids.empty() && second.unknowns.empty());
+
+    // Ten units from 09:00 to the last end at 10:00, the unit without one aside.
+    EXPECT_EQ(summary.firstStart, "2024-05-01T09:00:00Z");
+    EXPECT_EQ(summary.lastEnd, "2024-05-01T10:00:00Z");
+    ASSERT_TRUE(summary.unitsPerHour);
+    EXPECT_DOUBLE_EQ(*summary.unitsPerHour, 10.0);
+    EXPECT_EQ(summary.noRate, "");
+}
+
+TEST(StationReportSummary, SaysWhenThereIsTooLittleToTellThePace) {
+    struct Case {
+        std::vector<ReportRow> rows;
+        const char* noRate;  // null: a rate
+    };
+    const Case cases[] = {
+        {{}, "too few units to tell"},
+        {{Unit(1, "pass", "2024-05-01T09:00:00Z", "2024-05-01T09:30:00Z")},
+         "too few units to tell"},
+        {{Unit(1, "pass", "2024-05-01T09:00:00Z", "2024-05-01T09:00:20Z"),
+          Unit(2, "pass", "2024-05-01T09:00:05Z", "2024-05-01T09:00:50Z")},
+         "under a minute of work: too little to tell"},
+        {{Unit(1, "pass", "2024-05-01T09:00:00Z", "2024-05-01T09:00:20Z"),
+          Unit(2, "fail", "2024-05-01T09:00:05Z", "2024-05-01T09:01:00Z")},
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows.size());
+        const ReportSummary summary = SummarizeReport(c.rows);
+        EXPECT_EQ(summary.unitsPerHour.has_value(), c.noRate == nullptr);
+        EXPECT_EQ(summary.noRate, c.noRate ? c.noRate : "");
+    }
+    // Two units in the one minute: 120 an hour.
+    EXPECT_DOUBLE_EQ(SummarizeReport(cases[3].rows).unitsPerHour.value_or(0), 120.0);
 }
 
 }  // namespace
