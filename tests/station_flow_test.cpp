@@ -183,6 +183,63 @@ TEST(StationFlow, APrinterPulledMidJobIsThatUnitFailingNotANewOne) {
     fs::remove_all(folder);
 }
 
+TEST(StationFlow, APrinterThatAnswersHasSettledAndOneThatDoesNotWaitsOutTheSettleTime) {
+    const fs::path folder = FreshStationFolder("settle");
+    const fs::path slots = folder / "slots";
+    StationProgram station({kExample, "--slots", slots.string(), "--ledger",
+                            (folder / "ledger.sqlite").string(), "--json", "--settle-ms", "5000"});
+    // One at the recipe's rate, one at another: the settle queries go at
+    // the recipe's rate only.
+    PluggedPrinter ready(slots / "usb-1", folder / "printer-1");
+    PluggedPrinter elsewhere(slots / "usb-2", folder / "printer-2", {"--rate", "19200"});
+    const auto plugged = Clock::now();
+    const auto first = station.Next("unit", plugged + kGenerous);
+    ASSERT_TRUE(first);
+    EXPECT_EQ((*first)["slot"], "usb-1");
+    // Its answer came in milliseconds; the settle time is seconds away.
+    EXPECT_LT(Clock::now() - plugged, std::chrono::milliseconds(4000));
+    const auto second = station.Next("unit", plugged + kGenerous, "usb-2");
+    ASSERT_TRUE(second);
+    EXPECT_GE(Clock::now() - plugged, std::chrono::milliseconds(4900));
+    station.Program().Signal(SIGINT);
+    EXPECT_EQ(station.Program().Wait(Clock::now() + kGenerous), 130);
+    fs::remove_all(folder);
+}
+
+TEST(StationFlow, EverySlotGoingAtOnceIsOneHubResetAndItsUnitsFailForIt) {
+    const fs::path folder = FreshStationFolder("hub");
+    const fs::path slots = folder / "slots";
+    const fs::path ledger = folder / "ledger.sqlite";
+    StationProgram station({kExample, "--slots", slots.string(), "--ledger", ledger.string(),
+                            "--json", "--settle-ms", "0"});
+    // Slow replies: both are in their firmware when the hub goes.
+    PluggedPrinter a(slots / "usb-1", folder / "printer-1", {"--fault", "delay=100"});
+    PluggedPrinter b(slots / "usb-2", folder / "printer-2", {"--fault", "delay=100"});
+    ASSERT_TRUE(station.Next("step", Clock::now() + kGenerous, "usb-1"));
+    ASSERT_TRUE(station.Next("step", Clock::now() + kGenerous, "usb-2"));
+    a.Unplug();
+    b.Unplug();
+    int resets = 0, results = 0;
+    while (results < 2) {
+        const auto event = station.Next("", Clock::now() + kGenerous);
+        ASSERT_TRUE(event) << "two results";
+        if ((*event)["event"] == "warning" && event->value("message", "").starts_with("hub reset"))
+            ++resets;
+        if ((*event)["event"] == "slot")
+            ADD_FAILURE() << "the hub reset says it, not each slot: " << event->dump();
+        if ((*event)["event"] == "result") {
+            ++results;
+            EXPECT_EQ((*event)["result"], "fail");
+            EXPECT_TRUE(event->value("reason", "").starts_with("hub reset during firmware"))
+                << event->dump();
+        }
+    }
+    EXPECT_EQ(resets, 1);
+    station.Program().Signal(SIGINT);
+    EXPECT_EQ(station.Program().Wait(Clock::now() + kGenerous), 130);
+    fs::remove_all(folder);
+}
+
 TEST(StationFlow, OnANamedPortAUnitStaysWhileItAnswersAndGoesAfterThreeSecondsOfSilence) {
     const fs::path folder = FreshStationFolder("port");
     SpawnedProgram printer({PRINTER_SIM_PATH, "--quiet"});
