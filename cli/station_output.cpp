@@ -21,6 +21,10 @@ nlohmann::json StationEventJson(const StationEvent& event) {
         json["rate"] = event.rate;
     if (event.flagged)
         json["flagged"] = true;
+    if (event.hubReset)
+        json["hubReset"] = true;
+    if (event.left >= 0)
+        json["left"] = event.left;
     if (event.kind == StationEventKind::Result) {
         json["result"] = event.result;
         json["reason"] = event.reason;
