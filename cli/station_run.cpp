@@ -19,6 +19,7 @@
 #include "station_screen.h"
 #include "station_steps.h"
 #include "terminal_screen.h"
+#include "terminal_width.h"
 
 namespace {
 

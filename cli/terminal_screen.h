@@ -3,8 +3,6 @@
 // terminal_screen_posix.cpp and terminal_screen_win32.cpp.
 #pragma once
 
-#include <optional>
-
 struct TerminalScreen {
     bool inPlace = false;  // lines can be redrawn: a terminal that takes escape sequences
     bool colour = false;   // and shows colour (not when NO_COLOR is set)
@@ -12,7 +10,3 @@ struct TerminalScreen {
 
 // Asks the console for escape sequences where it must be told (Windows).
 TerminalScreen StandardOutputScreen();
-
-// The columns of the terminal on standard output now; nothing when it is no
-// terminal or does not say.
-std::optional<int> StandardOutputColumns();

@@ -1,4 +1,3 @@
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,11 +11,4 @@ TerminalScreen StandardOutputScreen() {
     screen.inPlace = isatty(STDOUT_FILENO) != 0 && term && *term && std::strcmp(term, "dumb") != 0;
     screen.colour = screen.inPlace && !std::getenv("NO_COLOR");
     return screen;
-}
-
-std::optional<int> StandardOutputColumns() {
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
-        return std::nullopt;
-    return static_cast<int>(size.ws_col);
 }

@@ -19,14 +19,3 @@ TerminalScreen StandardOutputScreen() {
     screen.colour = !std::getenv("NO_COLOR");
     return screen;
 }
-
-std::optional<int> StandardOutputColumns() {
-    CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
-        return std::nullopt;
-    // The visible window, not the buffer, which may be far wider.
-    const int columns = info.srWindow.Right - info.srWindow.Left + 1;
-    if (columns <= 0)
-        return std::nullopt;
-    return columns;
-}

@@ -3,9 +3,21 @@
 
 #include "terminal_width.h"
 
-std::optional<int> TerminalColumns() {
+namespace {
+
+std::optional<int> ColumnsOf(int fd) {
     winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+    if (ioctl(fd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
         return std::nullopt;
     return static_cast<int>(size.ws_col);
+}
+
+}  // namespace
+
+std::optional<int> TerminalColumns() {
+    return ColumnsOf(STDERR_FILENO);
+}
+
+std::optional<int> StandardOutputColumns() {
+    return ColumnsOf(STDOUT_FILENO);
 }
