@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "path_text.h"
+#include "system_slots.h"
 #include "usb_identity.h"
 
 namespace {
@@ -122,7 +123,7 @@ void Station::WriteDownloadFiles() {
 StationEnd Station::Run(const std::atomic<bool>& stop) {
     using Clock = SlotTracker::Clock;
     std::string where = settings_.presence == Presence::Links
-                            ? "slots in " + PathText(settings_.slotsFolder)
+                            ? SystemSlotsText(settings_.slotsFolder)
                             : std::to_string(settings_.ports.size()) + " port(s) by identify";
     EmitStation(StationEventKind::Station, "station " + settings_.identity.name + ": recipe " +
                                                plan_.recipeName + ", " + where + ", ledger " +
@@ -184,7 +185,7 @@ void Station::WarnIfFewLeft(int64_t left) {
 void Station::Scan(SlotTracker::Clock::time_point now) {
     SlotScan scan;
     if (settings_.presence == Presence::Links) {
-        scan = ScanSlotFolder(settings_.slotsFolder);
+        scan = ScanSystemSlots(settings_.slotsFolder);
     } else {
         std::set<std::string> busy;
         for (const auto& unit : units_)

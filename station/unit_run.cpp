@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "path_text.h"
+#include "system_slots.h"
 
 namespace {
 
@@ -195,14 +196,10 @@ bool UnitRun::Factory() {
 }
 
 bool UnitRun::WaitForPort() {
-    // A port name ("TCP/IP") is nothing to wait for.
-    if (setup_.port.is_relative())
-        return true;
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + setup_.reenumeration;
-    std::error_code ec;
     std::unique_lock<std::mutex> lock(waitMutex_);
-    while (!fs::exists(setup_.port, ec)) {
+    while (!PortInSlot(setup_.port, setup_.slot)) {
         if (stop_ != static_cast<int>(UnitStop::None) || Clock::now() >= deadline)
             return false;
         stopped_.wait_until(
