@@ -113,7 +113,8 @@ int RunStation(const StationOptions& options, const CliRequest& request,
         settings.identity.name = "station";
     settings.identity.workOrder = options.order;
     settings.identity.operatorName = options.operatorName;
-    settings.ledger = PathFromUtf8(options.ledger);
+    // "Z:/ledgers/a.sqlite" on Windows names its logs with one separator.
+    settings.ledger = PathFromUtf8(options.ledger).make_preferred();
     if (settings.ledger.empty()) {
         const fs::path data = UserFoldersFromEnvironment().data;
         if (data.empty())
