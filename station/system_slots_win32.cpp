@@ -40,10 +40,14 @@ bool PortInSlot(const std::filesystem::path& port, const std::string& slot) {
     const std::string name = PathText(port);
     if (!IsComName(name))
         return true;  // TCP/IP
+    // A port named with --port (polled by identify) is its own slot.
+    const bool ownSlot = SameComName(slot, name);
     for (const auto& [at, link] : ComPortSlots()) {
-        // A port polled by identify is its own slot.
         if (SameComName(PathText(link.link), name))
-            return at == slot || SameComName(slot, name);
+            return at == slot || ownSlot;
     }
-    return false;
+    // A named port that no list shows (a driver that only makes the device
+    // name, or Wine's dosdevices alone) is nothing to wait for: its polls
+    // answered, and its job's open says what is wrong.
+    return ownSlot;
 }
