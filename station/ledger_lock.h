@@ -37,6 +37,6 @@ class StationLock {
 bool LockHeldElsewhere(const std::filesystem::path& path);
 
 // The name of the network file system `folder` lies on ("NFS", "SMB"; on
-// Windows a network drive or share), or nothing for a local one. SQLite's WAL shares memory between processes,
-// which a network file system cannot.
+// Windows a network drive or share), or nothing for a local one. SQLite's
+// WAL shares memory between processes, which a network file system cannot.
 std::optional<std::string> NetworkFileSystem(const std::filesystem::path& folder);

@@ -25,8 +25,8 @@ bool LockFirstByte(HANDLE file, DWORD flags) {
 HANDLE OpenLockFile(const fs::path& path, DWORD disposition) {
     // Not inherited: a program the station starts must not keep its lock.
     return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace

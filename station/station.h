@@ -33,7 +33,7 @@ struct StationSettings {
     std::filesystem::path ledger;
     Presence presence = Presence::Links;
     std::filesystem::path slotsFolder;  // where slots are links (Linux)
-    std::vector<std::string> ports;  // Presence::Identify
+    std::vector<std::string> ports;     // Presence::Identify
     SlotTiming timing;
 };
 

@@ -21,8 +21,9 @@ std::string SystemSlotsText(const std::filesystem::path& slotsFolder);
 // slot, so the unit may open it (between steps a unit waits for it while an
 // adapter re-enumerates). A port with nothing behind it to wait for
 // (TCP/IP) always is, and on Windows so is a port named with --port that no
-// list of the system's shows. On Windows a unit keeps the COM name it started on: a
-// port that came back under another number is not there for it, and the
-// unit fails when the wait runs out; the slot's next unit takes the new
-// number. Nor is its old name there for it once that name is another slot's.
+// list of the system's shows. On Windows a unit keeps the COM name it
+// started on: a port that came back under another number is not there for
+// it, and the unit fails when the wait runs out; the slot's next unit takes
+// the new number. Nor is its old name there for it once that name is
+// another slot's.
 bool PortInSlot(const std::filesystem::path& port, const std::string& slot);

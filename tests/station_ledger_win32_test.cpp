@@ -108,8 +108,8 @@ bool LockFreedBy(const fs::path& lock, Clock::time_point deadline) {
 }
 
 TEST(StationLedgerOnWindows, AKilledStationLeavesNoLockAndOnlyItsRestartTurnsItsRows) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("station-ledger-win32-" + std::to_string(GetCurrentProcessId()));
+    const fs::path folder = fs::temp_directory_path() /
+                            ("station-ledger-win32-" + std::to_string(GetCurrentProcessId()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const fs::path ledger = folder / "ledger.sqlite";
@@ -158,10 +158,8 @@ TEST(StationLedgerOnWindows, ANetworkShareIsRefusedAndALocalFolderIsNot) {
         bool network;
     };
     const Case cases[] = {
-        {L"\\\\server\\share\\ledgers", true},
-        {L"//server/share/ledgers", true},
-        {L"\\\\?\\UNC\\server\\share\\ledgers", true},
-        {local, false},
+        {L"\\\\server\\share\\ledgers", true},         {L"//server/share/ledgers", true},
+        {L"\\\\?\\UNC\\server\\share\\ledgers", true}, {local, false},
         {fs::path(L"\\\\?\\") += local, false},
     };
     for (const Case& c : cases)
