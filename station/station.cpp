@@ -250,7 +250,8 @@ void Station::ReapUnits(SlotTracker::Clock::time_point now) {
         }
         // Its serial may have been the last: the station then ends once the
         // running units are done, without waiting for one that cannot get any.
-        const bool noneLeft = outcome.rangeUsedUp || (plan_.serials && ledger_->NumbersLeft() == 0);
+        const bool noneLeft =
+            outcome.rangeUsedUp || (!ledgerFailed_ && plan_.serials && ledger_->NumbersLeft() == 0);
         if (noneLeft && !usedUp_) {
             usedUp_ = true;
             EmitStation(StationEventKind::Station,
