@@ -1,5 +1,5 @@
 // printer-cli station: the production station with printer-cli as its face.
-//   station RECIPE [--slots DIR | --port P ...] [--ledger FILE] [--station NAME]
+//   station RECIPE [--slots DIR (Linux) | --port P ...] [--ledger FILE] [--station NAME]
 //                  [--order WORK-ORDER] [--operator NAME] [--json]
 //   station --check RECIPE
 //   station report --ledger FILE [--csv | --json] [--summary] [--since TIME]
@@ -21,7 +21,7 @@ struct StationOptions {
     CLI::App* report = nullptr;
     bool reportChosen = false;  // `station report`, noted while parsing
     std::string recipe;
-    std::string slots = "/dev/serial/by-path";
+    std::string slots = "/dev/serial/by-path";  // Linux; Windows has no slots folder
     std::string ledger;   // empty: the user's data folder
     std::string station;  // empty: the host name
     std::string order;

@@ -1,12 +1,11 @@
 // printer-cli station RECIPE and station --check RECIPE.
-#include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 #include <memory>
 
 #include "cli_transfer.h"
 #include "keep_awake.h"
+#include "host_name.h"
 #include "install_layout.h"
 #include "json_line.h"
 #include "path_text.h"
@@ -20,6 +19,7 @@
 #include "station_steps.h"
 #include "terminal_screen.h"
 #include "terminal_width.h"
+#include "system_slots.h"
 
 namespace {
 
@@ -58,13 +58,6 @@ std::string Seconds(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f s", seconds);
     return text;
-}
-
-std::string HostName() {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
-        return "station";
-    return name;
 }
 
 std::string RateList(const std::vector<int32_t>& rates) {
@@ -119,10 +112,15 @@ int RunStation(const StationOptions& options, const CliRequest& request,
     if (!plan)
         return kExitUsage;
     StationSettings settings;
-    settings.identity.name = options.station.empty() ? HostName() : options.station;
+    settings.identity.name = options.station;
+    if (settings.identity.name.empty())
+        settings.identity.name = HostName();
+    if (settings.identity.name.empty())
+        settings.identity.name = "station";
     settings.identity.workOrder = options.order;
     settings.identity.operatorName = options.operatorName;
-    settings.ledger = PathFromUtf8(options.ledger);
+    // "Z:/ledgers/a.sqlite" on Windows names its logs with one separator.
+    settings.ledger = PathFromUtf8(options.ledger).make_preferred();
     if (settings.ledger.empty()) {
         const fs::path data = UserFoldersFromEnvironment().data;
         if (data.empty())
@@ -136,11 +134,12 @@ int RunStation(const StationOptions& options, const CliRequest& request,
     settings.ports = request.ports;
     if (identify && settings.ports.empty()) {
         // Adapters that stay plugged in: the links there now are the ports.
-        for (const auto& [name, link] : ScanSlotFolder(settings.slotsFolder))
+        for (const auto& [name, link] : ScanSystemSlots(settings.slotsFolder))
             settings.ports.push_back(PathText(link.link));
         if (settings.ports.empty())
-            return BadInput(request, "station: --presence identify found no port in " +
-                                         options.slots + "; name them with --port");
+            return BadInput(request, "station: --presence identify found no port (" +
+                                         SystemSlotsText(settings.slotsFolder) +
+                                         "); name them with --port");
     }
     if (!identify && !request.ports.empty())
         return BadInput(request, "station: --port finds units by identify, not by link");

@@ -1,8 +1,10 @@
 // What the ledger needs from the operating system: a lock that ends with the
 // process holding it, and the kind of file system under the ledger. The
-// system calls live in ledger_lock_posix.cpp.
+// system calls live in ledger_lock_posix.cpp (flock, statfs) and
+// ledger_lock_win32.cpp (LockFileEx, GetDriveTypeW).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -25,14 +27,16 @@ class StationLock {
     bool Take(const std::filesystem::path& path, std::string& error);
 
   private:
-    int fd_ = -1;
+    // The lock file's descriptor (POSIX) or HANDLE (Windows); -1, which is
+    // also INVALID_HANDLE_VALUE, when none.
+    std::intptr_t file_ = -1;
 };
 
 // Whether a process holds the lock at `path` now (a report asks this before
 // it names a station's open units lost).
 bool LockHeldElsewhere(const std::filesystem::path& path);
 
-// The name of the network file system `folder` lies on ("NFS", "SMB"), or
-// nothing for a local one. SQLite's WAL shares memory between processes,
-// which a network file system cannot.
+// The name of the network file system `folder` lies on ("NFS", "SMB"; on
+// Windows a network drive or share), or nothing for a local one. SQLite's
+// WAL shares memory between processes, which a network file system cannot.
 std::optional<std::string> NetworkFileSystem(const std::filesystem::path& folder);

@@ -14,21 +14,15 @@
 
 namespace fs = std::filesystem;
 
-fs::path StationLockPath(const fs::path& ledger, const std::string& station) {
-    fs::path path = ledger;
-    path += "." + station + ".lock";
-    return path;
-}
-
 StationLock::~StationLock() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (file_ >= 0)
+        ::close(static_cast<int>(file_));
 }
 
-StationLock::StationLock(StationLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+StationLock::StationLock(StationLock&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
 
 StationLock& StationLock::operator=(StationLock&& other) noexcept {
-    std::swap(fd_, other.fd_);
+    std::swap(file_, other.file_);
     return *this;
 }
 
@@ -47,9 +41,9 @@ bool StationLock::Take(const fs::path& path, std::string& error) {
                     : PathText(path) + " cannot be locked: " + std::strerror(reason);
         return false;
     }
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
+    if (file_ >= 0)
+        ::close(static_cast<int>(file_));
+    file_ = fd;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "path_text.h"
+#include "system_slots.h"
 #include "usb_identity.h"
 
 namespace {
@@ -132,7 +133,7 @@ void Station::WriteDownloadFiles() {
 StationEnd Station::Run(const std::atomic<bool>& stop) {
     using Clock = SlotTracker::Clock;
     std::string where = settings_.presence == Presence::Links
-                            ? "slots in " + PathText(settings_.slotsFolder)
+                            ? SystemSlotsText(settings_.slotsFolder)
                             : std::to_string(settings_.ports.size()) + " port(s) by identify";
     EmitStation(StationEventKind::Station, "station " + settings_.identity.name + ": recipe " +
                                                plan_.recipeName + ", " + where + ", ledger " +
@@ -199,7 +200,7 @@ void Station::WarnIfFewLeft(int64_t left) {
 void Station::Scan(SlotTracker::Clock::time_point now) {
     SlotScan scan;
     if (settings_.presence == Presence::Links) {
-        scan = ScanSlotFolder(settings_.slotsFolder);
+        scan = ScanSystemSlots(settings_.slotsFolder);
     } else {
         std::set<std::string> busy;
         for (const auto& unit : units_)
@@ -275,7 +276,11 @@ void Station::ReapUnits(SlotTracker::Clock::time_point now) {
             for (auto& other : units_)
                 other->RequestStop(UnitStop::Interrupted);
         }
-        if (outcome.rangeUsedUp && !usedUp_) {
+        // Its serial may have been the last: the station then ends once the
+        // running units are done, without waiting for one that cannot get any.
+        const bool noneLeft =
+            outcome.rangeUsedUp || (!ledgerFailed_ && plan_.serials && ledger_->NumbersLeft() == 0);
+        if (noneLeft && !usedUp_) {
             usedUp_ = true;
             EmitStation(StationEventKind::Station,
                         "the serial range " + plan_.serials->Describe() +

@@ -24,7 +24,7 @@
 
 // How the station learns that a unit is there.
 enum class Presence {
-    Links,     // a link in the slots folder (udev's /dev/serial/by-path)
+    Links,     // a slot of the system's (system_slots.h): a link in the slots folder, a COM port
     Identify,  // a port that answers identify polls
 };
 
@@ -34,8 +34,8 @@ struct StationSettings {
     StationIdentity identity;  // its recipe digest comes from the plan
     std::filesystem::path ledger;
     Presence presence = Presence::Links;
-    std::filesystem::path slotsFolder;
-    std::vector<std::string> ports;  // Presence::Identify
+    std::filesystem::path slotsFolder;  // where slots are links (Linux)
+    std::vector<std::string> ports;     // Presence::Identify
     SlotTiming timing;
 };
 

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "path_text.h"
+#include "system_slots.h"
 
 namespace {
 
@@ -209,9 +210,7 @@ bool UnitRun::Factory() {
 }
 
 bool UnitRun::PortPresent() const {
-    // A port name ("TCP/IP", "COM7") is nothing to look for in the file system.
-    std::error_code ec;
-    return setup_.port.is_relative() || fs::exists(setup_.port, ec);
+    return PortInSlot(setup_.port, setup_.slot);
 }
 
 bool UnitRun::WaitForPort() {

@@ -1,6 +1,7 @@
 // The USB device behind a serial port, for a unit's record: which adapter
 // (or printer) it was, whatever tty number it got. Read from sysfs on Linux
-// (usb_identity_posix.cpp).
+// (usb_identity_posix.cpp), from SetupAPI on Windows (usb_identity_win32.cpp,
+// where `device` is the COM port).
 #pragma once
 
 #include <filesystem>

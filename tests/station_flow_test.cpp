@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "child_process.h"
 #include "report.h"
@@ -293,6 +294,27 @@ TEST(StationFlow, AUsedUpRangeEndsTheStationWithItsUnitsRecorded) {
     EXPECT_EQ(rows[1].at("result"), "fail");
     EXPECT_EQ(rows[1].at("step"), "factory");
     EXPECT_NE(rows[1].at("reason").find("used up"), std::string::npos);
+    fs::remove_all(folder);
+}
+
+TEST(StationFlow, TheUnitGivenTheLastSerialEndsTheStationWithoutAnotherUnit) {
+    const fs::path folder = FreshStationFolder("last-serial");
+    const fs::path ledger = folder / "ledger.sqlite";
+    std::ofstream(folder / "two.toml") << "[para]\nidle = 30\n"
+                                          "[factory]\nmodel = \"ZDV 7714\"\nfirst = 7\nlast = 8\n";
+    PluggedPrinter a(folder / "slots" / "usb-1", folder / "printer-1");
+    PluggedPrinter b(folder / "slots" / "usb-2", folder / "printer-2");
+    StationProgram station({(folder / "two.toml").string(), "--slots", (folder / "slots").string(),
+                            "--ledger", ledger.string(), "--json", "--settle-ms", "0"});
+    // Both stay plugged in and none comes after them: nothing is left to
+    // wait for once their units are done.
+    EXPECT_EQ(station.Program().Wait(Clock::now() + kGenerous), 9);
+    const auto rows = ReportRows(ledger);
+    ASSERT_EQ(rows.size(), 2u);
+    for (const auto& row : rows)
+        EXPECT_EQ(row.at("result"), "pass") << row.at("reason");
+    std::set<std::string> held{a.Serial(), b.Serial()};
+    EXPECT_EQ(held, (std::set<std::string>{"7", "8"}));
     fs::remove_all(folder);
 }
 
