@@ -17,7 +17,7 @@ uint32_t Grey(int value) {
     return v | v << 8 | v << 16;
 }
 
-LogoPicture Filled(int64_t width, int64_t height, uint32_t colour) {
+LogoPicture OneColour(int64_t width, int64_t height, uint32_t colour) {
     return {"p.png", width, height,
             std::vector<uint32_t>(static_cast<size_t>(width * height), colour)};
 }
@@ -47,7 +47,7 @@ TEST(LogoDots, EachRuleGivesItsDotsOnFlatColours) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const LogoPicture picture = Filled(32, 32, c.colour);
+        const LogoPicture picture = OneColour(32, 32, c.colour);
         const auto all = picture.colours.size();
         EXPECT_EQ(Density(LogoPictureDots(picture, LogoDots::Blue), 0, all), c.blue);
         EXPECT_EQ(Density(LogoPictureDots(picture, LogoDots::Brightness), 0, all), c.brightness);
@@ -61,7 +61,7 @@ TEST(LogoDots, DitherDensityRisesWithDarkness) {
     // 64 dots wide, one grey a row from white (top) to black (bottom).
     constexpr int kRows = 256;
     constexpr int kWidth = 64;
-    LogoPicture ramp = Filled(kWidth, kRows, 0);
+    LogoPicture ramp = OneColour(kWidth, kRows, 0);
     for (int y = 0; y < kRows; ++y)
         std::fill_n(ramp.colours.begin() + y * kWidth, kWidth, Grey(255 - y));
     const std::vector<uint8_t> dots = LogoPictureDots(ramp, LogoDots::Dither);
@@ -77,19 +77,19 @@ TEST(LogoDots, DitherDensityRisesWithDarkness) {
 }
 
 TEST(LogoDots, AdviceOnlyWhereBlueAndBrightnessDisagreeOnMuch) {
-    LogoPicture greys = Filled(256, 4, 0);
+    LogoPicture greys = OneColour(256, 4, 0);
     for (size_t i = 0; i < greys.colours.size(); ++i)
         greys.colours[i] = Grey(static_cast<int>(i % 256));
-    LogoPicture blackAndWhite = Filled(16, 16, Grey(255));
+    LogoPicture blackAndWhite = OneColour(16, 16, Grey(255));
     std::fill_n(blackAndWhite.colours.begin(), 100, Grey(0));
     // A navy panel on a fifth of a white logo: prints nothing under blue.
-    LogoPicture navyPanel = Filled(20, 20, Grey(255));
+    LogoPicture navyPanel = OneColour(20, 20, Grey(255));
     std::fill_n(navyPanel.colours.begin(), 80, kNavy);
     LogoPicture smallStar = navyPanel;  // a yellow spot on a twenty-fifth
     std::fill_n(smallStar.colours.begin(), 80, Grey(255));
     std::fill_n(smallStar.colours.begin(), 16, kYellow);
     // A mid-tone blue sky: dark to the eye, light to the blue rule.
-    const LogoPicture sky = Filled(20, 20, 0xAA5A28);
+    const LogoPicture sky = OneColour(20, 20, 0xAA5A28);
 
     struct Case {
         const char* what;
@@ -131,7 +131,7 @@ TEST(LogoDots, WordsNameTheConversions) {
 
 TEST(LogoDots, OnlyTheDotsDifferBetweenConversions) {
     // 10 x 3 in a 16 x 8 box: navy is a dot for brightness and dither alone.
-    const LogoPicture navy = Filled(10, 3, kNavy);
+    const LogoPicture navy = OneColour(10, 3, kNavy);
     const LogoBuild blue = BuildLogoImage(std::vector{navy}, {});
     const LogoBuild dark = BuildLogoImage(std::vector{navy}, {}, LogoDots::Brightness);
     ASSERT_TRUE(blue.Ok() && dark.Ok());

@@ -29,8 +29,8 @@ using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
-constexpr int kAnswerTimeoutMs = 3000;
-constexpr int kWaitMs = 10000;
+constexpr int kProgramAnswerTimeoutMs = 3000;
+constexpr int kProgramWaitMs = 10000;
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -56,7 +56,7 @@ int Send(FrameLink& link, uint16_t code, uint32_t parameter, const Bytes& data) 
     Bytes buffer(4096);
     std::copy(data.begin(), data.end(), buffer.begin());
     return link.SendCommand(code, parameter, buffer.data(), 4095, static_cast<int>(data.size()), 1,
-                            kAnswerTimeoutMs);
+                            kProgramAnswerTimeoutMs);
 }
 
 TEST(SimStateFiles, KeepSettingsCommandsAndMemoryCurrentAfterEveryCommand) {
@@ -80,7 +80,7 @@ TEST(SimStateFiles, KeepSettingsCommandsAndMemoryCurrentAfterEveryCommand) {
     ASSERT_EQ(Send(link, 0x64, 0, {'M', '"', 0, '7'}), 0);
     ASSERT_EQ(Send(link, 0x2F, 1, {}), 0);
     ASSERT_EQ(Send(link, 0x63, 0x10, {0xDE, 0xAD}), 0);
-    ASSERT_TRUE(printer.WaitForCommands(4, kWaitMs));
+    ASSERT_TRUE(printer.WaitForCommands(4, kProgramWaitMs));
 
     const std::string state = ReadFile(dir / "state.json");
     EXPECT_NE(state.find("\"mode\": \"download\""), std::string::npos) << state;
@@ -181,11 +181,11 @@ TEST(SimProgramRun, ServesAPtyBehindALinkAndEndsCleanlyOnSigterm) {
     const fs::path linkPath = dir / "printer";
     SimProgram sim({"--quiet", "--link", linkPath.string(), "--identity", "ZDV 77XX", "--state-dir",
                     (dir / "state").string()});
-    const std::string slave = sim.FirstLine(kWaitMs);
+    const std::string slave = sim.FirstLine(kProgramWaitMs);
     ASSERT_FALSE(slave.empty());
     EXPECT_TRUE(slave.starts_with("/dev/"));
     // The link appears right after the path is printed.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kWaitMs);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kProgramWaitMs);
     while (!fs::is_symlink(linkPath) && Clock::now() < deadline) {
         pollfd none{-1, 0, 0};
         poll(&none, 0, 10);
@@ -200,11 +200,11 @@ TEST(SimProgramRun, ServesAPtyBehindALinkAndEndsCleanlyOnSigterm) {
     link.SetTransport(&transport);
     uint8_t buffer[4096];
     std::memcpy(buffer, "DEVICE??", 8);
-    ASSERT_EQ(link.SendCommand(0x20, 0, buffer, 4095, 8, 1, kAnswerTimeoutMs), 8);
+    ASSERT_EQ(link.SendCommand(0x20, 0, buffer, 4095, 8, 1, kProgramAnswerTimeoutMs), 8);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 8), "ZDV 77XX");
     uart.Close();
 
-    EXPECT_EQ(sim.Terminate(SIGTERM, kWaitMs), 0);
+    EXPECT_EQ(sim.Terminate(SIGTERM, kProgramWaitMs), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(linkPath)));
     EXPECT_NE(ReadFile(dir / "state" / "commands.json").find("\"code\": 32"), std::string::npos);
     fs::remove_all(dir);
@@ -212,7 +212,7 @@ TEST(SimProgramRun, ServesAPtyBehindALinkAndEndsCleanlyOnSigterm) {
 
 TEST(SimProgramRun, ServesUdpAndPrintsItsAddress) {
     SimProgram sim({"--quiet", "--udp", "127.0.0.1:0", "--fault", "identity=ABCDEFGH"});
-    const std::string address = sim.FirstLine(kWaitMs);
+    const std::string address = sim.FirstLine(kProgramWaitMs);
     ASSERT_TRUE(address.starts_with("127.0.0.1:")) << address;
     const int port = std::stoi(address.substr(10));
     ASSERT_GT(port, 0);
@@ -221,16 +221,16 @@ TEST(SimProgramRun, ServesUdpAndPrintsItsAddress) {
     link.SetTransport(&udp);
     uint8_t buffer[4096];
     std::memcpy(buffer, "DEVICE??", 8);
-    ASSERT_EQ(link.SendCommand(0x20, 0, buffer, 4095, 8, 1, kAnswerTimeoutMs), 8);
+    ASSERT_EQ(link.SendCommand(0x20, 0, buffer, 4095, 8, 1, kProgramAnswerTimeoutMs), 8);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 8), "ABCDEFGH");
-    EXPECT_EQ(sim.Terminate(SIGINT, kWaitMs), 0);
+    EXPECT_EQ(sim.Terminate(SIGINT, kProgramWaitMs), 0);
 }
 
 TEST(SimProgramRun, RefusesWrongArgumentsWithStatus2) {
     SimProgram sim({"--rate", "12345"});
     // Nothing is printed on standard output; it ends by itself.
-    EXPECT_EQ(sim.FirstLine(kWaitMs), "");
-    EXPECT_EQ(sim.Terminate(0, kWaitMs), 2);
+    EXPECT_EQ(sim.FirstLine(kProgramWaitMs), "");
+    EXPECT_EQ(sim.Terminate(0, kProgramWaitMs), 2);
 }
 
 }  // namespace

@@ -15,9 +15,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr int kAnswerTimeoutMs = 3000;
-constexpr int kWaitMs = 5000;
-constexpr int kFailTimeoutMs = 300;
+constexpr int kUdpAnswerTimeoutMs = 3000;
+constexpr int kUdpWaitMs = 5000;
+constexpr int kUdpFailTimeoutMs = 300;
 
 struct SimOnUdp : ::testing::Test {
     VirtualPrinter printer;
@@ -32,7 +32,7 @@ struct SimOnUdp : ::testing::Test {
         link.SetTransport(&udp);
     }
 
-    std::optional<std::string> Identify(int timeoutMs = kAnswerTimeoutMs) {
+    std::optional<std::string> Identify(int timeoutMs = kUdpAnswerTimeoutMs) {
         uint8_t buffer[4096];
         std::memcpy(buffer, "DEVICE??", 8);
         const int n = link.SendCommand(0x20, 0, buffer, 4095, 8, 1, timeoutMs);
@@ -49,8 +49,8 @@ TEST_F(SimOnUdp, AnswersEachDatagramsSender) {
     FrameLink otherLink;
     otherLink.SetTransport(&other);
     uint8_t buffer[256] = {};
-    EXPECT_EQ(otherLink.SendCommand(0x2F, 1, buffer, 255, 0, 1, kAnswerTimeoutMs), 0);
-    ASSERT_TRUE(printer.WaitForCommands(2, kWaitMs));
+    EXPECT_EQ(otherLink.SendCommand(0x2F, 1, buffer, 255, 0, 1, kUdpAnswerTimeoutMs), 0);
+    ASSERT_TRUE(printer.WaitForCommands(2, kUdpWaitMs));
     EXPECT_EQ(printer.Mode(), SimMode::Download);
 }
 
@@ -76,13 +76,13 @@ TEST_F(SimOnUdp, SilenceAndHangUpLeaveTheToolWithoutReply) {
     faults.silentNth = 1;
     faults.hangUpAfterBlocks = 1;
     printer.SetFaults(faults);
-    EXPECT_FALSE(Identify(kFailTimeoutMs).has_value());
+    EXPECT_FALSE(Identify(kUdpFailTimeoutMs).has_value());
     EXPECT_EQ(Identify(), "ZDV 7714");
     uint8_t buffer[4096] = {};
-    ASSERT_EQ(link.SendCommand(0x2F, 1, buffer, 4095, 0, 1, kAnswerTimeoutMs), 0);
-    EXPECT_EQ(link.SendCommand(0x63, 0, buffer, 4095, 256, 1, kAnswerTimeoutMs), 0);
-    EXPECT_EQ(link.SendCommand(0x63, 0x100, buffer, 4095, 256, 1, kFailTimeoutMs), -1);
-    ASSERT_TRUE(printer.WaitForCommands(5, kWaitMs));
+    ASSERT_EQ(link.SendCommand(0x2F, 1, buffer, 4095, 0, 1, kUdpAnswerTimeoutMs), 0);
+    EXPECT_EQ(link.SendCommand(0x63, 0, buffer, 4095, 256, 1, kUdpAnswerTimeoutMs), 0);
+    EXPECT_EQ(link.SendCommand(0x63, 0x100, buffer, 4095, 256, 1, kUdpFailTimeoutMs), -1);
+    ASSERT_TRUE(printer.WaitForCommands(5, kUdpWaitMs));
     EXPECT_FALSE(printer.Running());
 }
 
@@ -100,7 +100,7 @@ TEST_F(SimOnUdp, IgnoresDatagramsThatAreNoCommand) {
     cut.resize(14);
     ASSERT_TRUE(udp.Send(cut.data(), static_cast<int>(cut.size())));
     EXPECT_EQ(Identify(), "ZDV 7714");
-    ASSERT_TRUE(printer.WaitForCommands(1, kWaitMs));
+    ASSERT_TRUE(printer.WaitForCommands(1, kUdpWaitMs));
     EXPECT_EQ(printer.Commands().size(), 1u);
     EXPECT_FALSE(printer.Settings().bluetooth.has_value());
     EXPECT_GT(printer.DiscardedBytes(), 0u);

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
+std::string FileText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
@@ -94,7 +94,7 @@ TEST_F(WindowTrust, AMissingLogoKeepsItsPlaceIsNeverSentAndIsWrittenBack) {
     EXPECT_TRUE(printer.Commands().empty());
 
     logic.Exit();
-    const IniFile saved = IniFile::Parse(ReadFile(h.Folder() / "printer-tool.ini"));
+    const IniFile saved = IniFile::Parse(FileText(h.Folder() / "printer-tool.ini"));
     EXPECT_EQ(fs::path(saved.Value("LOGO", "FILE1").value_or("")).filename(), "a.bmp");
     EXPECT_EQ(fs::path(saved.Value("LOGO", "FILE2").value_or("")).filename(), "b.bmp");
     EXPECT_FALSE(saved.Value("LOGO", "FILE3").has_value());
@@ -111,8 +111,8 @@ TEST_F(WindowTrust, ASessionThatEndsDuringATransferStopsItLogsAndSaves) {
 
     EXPECT_FALSE(logic.SessionEnding(4000));  // cut short
     EXPECT_LT(printer.Memory()[0x63].size(), 64u * 1024);
-    EXPECT_NE(ReadFile(h.Folder() / "debug.log").find("download mode"), std::string::npos);
-    const IniFile saved = IniFile::Parse(ReadFile(h.Folder() / "printer-tool.ini"));
+    EXPECT_NE(FileText(h.Folder() / "debug.log").find("download mode"), std::string::npos);
+    const IniFile saved = IniFile::Parse(FileText(h.Folder() / "printer-tool.ini"));
     EXPECT_EQ(saved.Value("PARA", "IDLE TIME").value_or(""), "61");
     EXPECT_TRUE(h.view.messages.empty());  // nobody is there to answer a box
 }
@@ -189,7 +189,7 @@ TEST(WindowTrustCodePage, APictureTheConfigurationsCodePageCannotNameIsRefused) 
     ASSERT_EQ(h.view.messages.size(), 1u);
     EXPECT_NE(h.view.messages[0].text.find("code page"), std::string::npos);
     logic.Exit();  // back in the code page it came in
-    EXPECT_NE(ReadFile(h.Folder() / "printer-tool.ini").find("DEVICE NAME=Caf\xE9\n"),
+    EXPECT_NE(FileText(h.Folder() / "printer-tool.ini").find("DEVICE NAME=Caf\xE9\n"),
               std::string::npos);
 }
 
