@@ -191,7 +191,8 @@ StationEnd Station::Run(const std::atomic<bool>& stop) {
 }
 
 void Station::WarnIfFewLeft(int64_t left) {
-    if (FewLeft(*plan_.serials, left) && !warnedFewLeft_.exchange(true))
+    // None left is said by the range's end, not as a few.
+    if (left > 0 && FewLeft(*plan_.serials, left) && !warnedFewLeft_.exchange(true))
         EmitStation(StationEventKind::Warning, "only " + std::to_string(left) +
                                                    " serial(s) left in the range " +
                                                    plan_.serials->Describe());
