@@ -213,7 +213,7 @@ TEST(StationFlow, EverySlotGoingAtOnceIsOneHubResetAndItsUnitsFailForIt) {
     const fs::path ledger = folder / "ledger.sqlite";
     StationProgram station({kExample, "--slots", slots.string(), "--ledger", ledger.string(),
                             "--json", "--settle-ms", "0"});
-    // Slow replies: both are in their firmware when the hub goes.
+    // Slow replies: both are in their steps when the hub goes.
     PluggedPrinter a(slots / "usb-1", folder / "printer-1", {"--fault", "delay=100"});
     PluggedPrinter b(slots / "usb-2", folder / "printer-2", {"--fault", "delay=100"});
     ASSERT_TRUE(station.Next("step", Clock::now() + kGenerous, "usb-1"));
@@ -231,7 +231,9 @@ TEST(StationFlow, EverySlotGoingAtOnceIsOneHubResetAndItsUnitsFailForIt) {
         if ((*event)["event"] == "result") {
             ++results;
             EXPECT_EQ((*event)["result"], "fail");
-            EXPECT_TRUE(event->value("reason", "").starts_with("hub reset during firmware"))
+            // In whichever step the hub went (a slow machine may be past the firmware).
+            EXPECT_TRUE(event->value("reason", "").starts_with("hub reset during " +
+                                                                event->value("step", "")))
                 << event->dump();
             EXPECT_TRUE(event->value("hubReset", false));
         }

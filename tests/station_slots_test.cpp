@@ -179,8 +179,6 @@ TEST_F(ScriptedSlots, ThreeFailuresInARowFlagTheSlotUntilTheStationRestarts) {
     EXPECT_EQ(tracker_.ReadySlots(), std::vector<std::string>{"b"});
 }
 
-}  // namespace
-
 // Which drops are a hub going down: every slot at once, a unit running in
 // one of them. Said once, before the slots' own changes, which it marks.
 TEST_F(ScriptedSlots, EverySlotGoingAtOnceWithAUnitRunningIsOneHubReset) {
@@ -266,3 +264,5 @@ TEST_F(ScriptedSlots, UnitsLostInAHubResetDoNotFlagTheirSlot) {
     EXPECT_FALSE(tracker_.Flagged("a"));
     EXPECT_FALSE(tracker_.Flagged("b"));
 }
+
+}  // namespace
