@@ -202,8 +202,11 @@ TEST_F(WorkerFixture, AnUnknownJobCodeRunsNothingAndLeavesAnEmptyLog) {
 
 TEST_F(WorkerFixture, ASecondStartWhileAJobRunsIsRefused) {
     UsePty();
+    // Slow, but within identify's 200 ms: a reply later than its wait would
+    // be taken by the next command's (replies are matched by arriving), and
+    // the job would end before the printer had the setting.
     SimFaults slow;
-    slow.replyDelayMs = 300;
+    slow.replyDelayMs = 100;
     printer.SetFaults(slow);
     FillBluetooth("first", "1");
     ASSERT_TRUE(worker->StartJob(kJobSendSetting));
