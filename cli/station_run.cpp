@@ -54,7 +54,7 @@ std::optional<StationPlan> PlanOrSay(const StationOptions& options, const CliReq
     return std::nullopt;
 }
 
-std::string Seconds(double seconds) {
+std::string LineSeconds(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f s", seconds);
     return text;
@@ -97,10 +97,10 @@ int CheckStationRecipe(const StationOptions& options, const CliRequest& request)
     for (const PlannedStep& step : plan->steps) {
         std::string name = StepName(step.kind);
         name.resize(10, ' ');
-        std::cout << "  " << name << " " << step.what << "  " << Seconds(step.wireSeconds) << "\n";
+        std::cout << "  " << name << " " << step.what << "  " << LineSeconds(step.wireSeconds) << "\n";
     }
     std::cout << "  identify   again at the end\n"
-              << "line time: " << Seconds(plan->lineSeconds) << " a unit (found at " << plan->rate
+              << "line time: " << LineSeconds(plan->lineSeconds) << " a unit (found at " << plan->rate
               << " bit/s, blocks at " << plan->transferRate << " bit/s)\n";
     return 0;
 }
